@@ -1,0 +1,34 @@
+# The two commands of the README: `make demo` and `make test`.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja
+
+.PHONY: all deps build demo test test-asan clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+# Until the demonstration program exists, the demo is the form tool on an example form.
+demo: build
+	@echo "== qorform tree examples/DataModule.dfm (the demonstration program comes later) =="
+	$(BUILD)/tools/qorform/qorform tree examples/DataModule.dfm
+
+test: build test-asan
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The core and stream layers again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON
+	cmake --build $(BUILD_ASAN) -j $(JOBS) --target fw_core_tests fw_stream_tests
+	$(BUILD_ASAN)/tests/fw_core_tests --gtest_brief=1
+	$(BUILD_ASAN)/tests/fw_stream_tests --gtest_brief=1
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

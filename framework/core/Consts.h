@@ -1,0 +1,32 @@
+// The framework's own message texts, kept in one place.
+#pragma once
+
+namespace fw {
+
+inline constexpr const char* SListIndexError = "List index out of bounds (%d)";
+inline constexpr const char* SAssignError = "Cannot assign a %s to a %s";
+inline constexpr const char* SOperationAborted = "Operation aborted";
+inline constexpr const char* SFieldNotFound = "%s: Field '%s' not found";
+inline constexpr const char* SLookupInfoError = "Lookup information for field '%s' is incomplete";
+inline constexpr const char* SCircularDataLink = "Circular datalinks are not allowed";
+inline constexpr const char* SDataSetOpen = "Cannot perform this operation on an open dataset";
+inline constexpr const char* SDataSetClosed = "Cannot perform this operation on a closed dataset";
+inline constexpr const char* SDeleteRecordQuestion = "Delete record?";
+inline constexpr const char* SDuplicateName = "A component named %s already exists";
+inline constexpr const char* SInvalidName = "'%s' is not a valid component name";
+inline constexpr const char* SUnknownProperty = "Property %s does not exist";
+inline constexpr const char* SPropertyKind = "Property %s is not of kind %s";
+inline constexpr const char* SReadOnlyProperty = "Property %s is read-only";
+inline constexpr const char* SClassNotFound = "Class %s not found";
+inline constexpr const char* SInvalidVarCast = "Could not convert variant of type (%s) into type (%s)";
+inline constexpr const char* SVarCompare = "Cannot compare a variant of type (%s) with one of type (%s)";
+inline constexpr const char* SVarArrayBounds = "Variant array index out of bounds (%d)";
+inline constexpr const char* SInvalidInteger = "'%s' is not a valid integer value";
+inline constexpr const char* SInvalidFloat = "'%s' is not a valid floating point value";
+inline constexpr const char* SInvalidBoolean = "'%s' is not a valid boolean value";
+inline constexpr const char* SInvalidDateTime = "'%s' is not a valid date and time";
+inline constexpr const char* SVarOverflow =
+    "Overflow while converting variant value %s of type (%s) into type (%s)";
+inline constexpr const char* SDateEncodeError = "Invalid argument to date encode";
+
+}  // namespace fw

@@ -1,0 +1,9 @@
+// Small enums shared by the framework and the lookup library.
+#pragma once
+
+namespace fw {
+
+/// Horizontal alignment of a text in a field of fixed width.
+enum TAlignment { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
+
+}  // namespace fw
