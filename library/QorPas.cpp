@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "framework/core/Text.h"
+#include "framework/core/TypInfo.h"
 
 namespace qor {
 
@@ -29,6 +30,12 @@ std::string PadText(const std::string& text, int width, int alignment) {
   out.append(text);
   out.append(surplus - before, ' ');
   return out;
+}
+
+std::string GetStrPropByName(const fw::TObject* component, const std::string& propName) {
+  const fw::TPropInfo* prop = fw::GetPropInfo(component, propName);
+  if (!prop || prop->Kind != fw::TTypeKind::tkString) return {};
+  return fw::GetStrProp(component, prop);
 }
 
 }  // namespace qor

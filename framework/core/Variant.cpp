@@ -42,13 +42,17 @@ std::string AsciiUpper(std::string_view s) {
   return out;
 }
 
-/// Shortest text that reads back to the same double, '.' as decimal separator;
-/// "NAN", "INF", "-INF" for the special values.
+/// Shortest text that reads back to the same double, '.' as decimal separator: plain digits
+/// for 1e-7 <= |d| < 1e21 (as JavaScript writes numbers), else "1.5e+300"; "NAN", "INF",
+/// "-INF" for the special values.
 std::string FloatToText(double d) {
   if (std::isnan(d)) return "NAN";
   if (std::isinf(d)) return d < 0 ? "-INF" : "INF";
-  char buf[64];
-  auto r = std::to_chars(buf, buf + sizeof buf, d);
+  char buf[400];  // the fixed form of 1e21 minus a bit, or of 1e-7 with 17 digits, fits easily
+  double a = std::fabs(d);
+  auto format = a == 0 || (a >= 1e-7 && a < 1e21) ? std::chars_format::fixed
+                                                   : std::chars_format::scientific;
+  auto r = std::to_chars(buf, buf + sizeof buf, d, format);
   return std::string(buf, r.ptr);
 }
 

@@ -122,19 +122,22 @@ struct TToken {
 */
 class TFormParser {
  public:
-  explicit TFormParser(const std::string& text) : FText(text) {}
+  explicit TFormParser(const std::string& text) : FText(text), FData(text.data()), FSize(text.size()) {}
 
   TFormObject Parse() {
-    if (FText.compare(0, 3, "\xEF\xBB\xBF") == 0) FPos = FLineStart = FColOff = 3;  // UTF-8 BOM
+    if (FText.substr(0, 3) == "\xEF\xBB\xBF") FPos = FLineStart = FColOff = 3;  // UTF-8 BOM
     Next();
     if (!IsObjectStart()) Fail(FTok, "expected 'object' but found " + Describe(FTok));
-    TFormObject root = ParseObject(1);
+    TFormObject root;
+    ParseObject(root, 1);
     if (FTok.Kind != TTokenKind::EndOfFile) Fail(FTok, "expected end of file but found " + Describe(FTok));
     return root;
   }
 
  private:
-  const std::string& FText;
+  std::string_view FText;
+  const char* FData;  // FText's characters, for the scanning loops
+  std::size_t FSize;
   std::size_t FPos = 0;
   int FLine = 1;
   std::size_t FLineStart = 0;
@@ -153,7 +156,7 @@ class TFormParser {
     Fail(FLine, Column(offset), message);
   }
 
-  char At(std::size_t i) const { return i < FText.size() ? FText[i] : '\0'; }
+  char At(std::size_t i) const { return i < FSize ? FData[i] : '\0'; }
 
   // Column (from 1, in characters) of a byte offset on the current line.
   int Column(std::size_t offset) {
@@ -162,15 +165,18 @@ class TFormParser {
       FColVal = 1;
     }
     while (FColOff < offset) {
-      Utf8Next(FText, FColOff);
+      if (static_cast<unsigned char>(FData[FColOff]) < 0x80)
+        ++FColOff;
+      else
+        Utf8Next(FText, FColOff);
       ++FColVal;
     }
     return FColVal;
   }
 
   void SkipBlanks() {
-    while (FPos < FText.size() && IsBlank(FText[FPos])) {
-      char c = FText[FPos++];
+    while (FPos < FSize && IsBlank(FData[FPos])) {
+      char c = FData[FPos++];
       if (c == '\n' || (c == '\r' && At(FPos) != '\n')) {
         ++FLine;
         FLineStart = FPos;
@@ -197,12 +203,16 @@ class TFormParser {
 
   void Next() {
     SkipBlanks();
-    TToken tok;
+    // The token is reset in place: its strings keep their buffers from one token to the next.
+    TToken& tok = FTok;
+    tok.Text.clear();
+    tok.Str.clear();
+    tok.Dotted = false;
     tok.Line = FLine;
     tok.Col = Column(FPos);
     std::size_t start = FPos;
     char c = At(FPos);
-    if (FPos >= FText.size()) {
+    if (FPos >= FSize) {
       tok.Kind = TTokenKind::EndOfFile;
     } else if (IsIdentStart(c)) {
       ScanIdent(tok);
@@ -218,9 +228,8 @@ class TFormParser {
       tok.Kind = TTokenKind::Invalid;
       Utf8Next(FText, FPos);
     }
-    if (tok.Kind != TTokenKind::String) tok.Text.assign(FText, start, FPos - start);
+    if (tok.Kind != TTokenKind::String) tok.Text.assign(FData + start, FPos - start);
     tok.End = FPos;
-    FTok = std::move(tok);
   }
 
   void ScanIdent(TToken& tok) {
@@ -277,10 +286,10 @@ class TFormParser {
               (At(FPos - 1) == 'e' || At(FPos - 1) == 'E')))
         ++FPos;
     }
-    std::string_view text(FText.data() + start, FPos - start);
+    std::string_view text(FData + start, FPos - start);
     if (bad) Fail(tok, "invalid number " + Quoted(text));
 
-    std::string_view digits(FText.data() + digitsStart, numberEnd - digitsStart);
+    std::string_view digits(FData + digitsStart, numberEnd - digitsStart);
     if (isFloat) {
       double value = 0;
       auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
@@ -317,23 +326,29 @@ class TFormParser {
       if (c == '\'') {
         std::size_t partStart = FPos++;
         for (;;) {
-          if (FPos >= FText.size() || FText[FPos] == '\n' || FText[FPos] == '\r')
+          // A run of plain ASCII goes in as a whole.
+          std::size_t run = FPos;
+          while (run < FSize && FData[run] != '\'' && static_cast<unsigned char>(FData[run]) >= 32 &&
+                 static_cast<unsigned char>(FData[run]) < 0x80)
+            ++run;
+          tok.Str.append(FData + FPos, run - FPos);
+          FPos = run;
+          if (FPos >= FSize || FData[FPos] == '\n' || FData[FPos] == '\r')
             FailAt(partStart, "unterminated string");
-          unsigned char b = static_cast<unsigned char>(FText[FPos]);
+          unsigned char b = static_cast<unsigned char>(FData[FPos]);
           if (b == '\'') {
             if (At(FPos + 1) != '\'') break;
             tok.Str.push_back('\'');
             FPos += 2;
           } else if (b < 0x80) {
-            if (b < 32 && b != '\t')
-              FailAt(FPos, "invalid character #" + std::to_string(b) + " in string");
-            tok.Str.push_back(static_cast<char>(b));
+            if (b != '\t') FailAt(FPos, "invalid character #" + std::to_string(b) + " in string");
+            tok.Str.push_back('\t');
             ++FPos;
           } else {
             std::size_t charStart = FPos;
             Utf8Next(FText, FPos);
             if (FPos - charStart == 1) FailAt(charStart, "invalid UTF-8 in string");
-            tok.Str.append(FText, charStart, FPos - charStart);
+            tok.Str.append(FData + charStart, FPos - charStart);
           }
         }
         ++FPos;  // the closing quote
@@ -354,7 +369,7 @@ class TFormParser {
         }
         if (FPos == digitsStart) FailAt(codeStart, "expected character code after '#'");
         if (tooBig || IsSurrogateOrBeyond(cp)) {
-          std::string_view code(FText.data() + codeStart, FPos - codeStart);
+          std::string_view code(FData + codeStart, FPos - codeStart);
           FailAt(codeStart, "invalid character code " + (code.size() > 20 ? std::string(code.substr(0, 20)) + "..."
                                                                          : std::string(code)));
         }
@@ -400,9 +415,8 @@ class TFormParser {
   }
 
   // An object whose keyword is the current token; `depth` counts the root as 1.
-  TFormObject ParseObject(int depth) {
+  void ParseObject(TFormObject& obj, int depth) {
     if (depth > MaxFormNesting) Fail(FTok, NestingMessage());
-    TFormObject obj;
     obj.Line = FTok.Line;
     obj.Col = FTok.Col;
     obj.Keyword = AsciiLowerCase(FTok.Text);
@@ -416,28 +430,24 @@ class TFormParser {
       obj.ClassName = std::move(first);
     }
     while (FTok.Kind == TTokenKind::Ident && !IsObjectStart() && !IsWord("end"))
-      obj.Props.push_back(ParseProperty(depth));
-    while (IsObjectStart()) obj.Children.push_back(ParseObject(depth + 1));
+      ParseProperty(obj.Props.emplace_back(), depth);
+    while (IsObjectStart()) ParseObject(obj.Children.emplace_back(), depth + 1);
     if (!IsWord("end")) Fail(FTok, "expected 'end' but found " + Describe(FTok));
     Next();
-    return obj;
   }
 
   // `Name = value`, the name being the current identifier token.
-  TFormProperty ParseProperty(int depth) {
-    TFormProperty prop;
+  void ParseProperty(TFormProperty& prop, int depth) {
     prop.Line = FTok.Line;
     prop.Col = FTok.Col;
     prop.Name = std::move(FTok.Text);
     Next();
     ExpectSymbol('=');
-    prop.Value = ParseValue(depth);
-    return prop;
+    ParseValue(prop.Value, depth);
   }
 
   // A value inside a container at nesting level `depth`.
-  TFormValue ParseValue(int depth) {
-    TFormValue v;
+  void ParseValue(TFormValue& v, int depth) {
     v.Line = FTok.Line;
     v.Col = FTok.Col;
     switch (FTok.Kind) {
@@ -445,17 +455,17 @@ class TFormParser {
         v.Type = TValueType::vaInteger;
         v.Int = FTok.Int;
         Next();
-        return v;
+        return;
       case TTokenKind::Float:
         v.Type = TValueType::vaFloat;
         v.Float = FTok.Float;
         Next();
-        return v;
+        return;
       case TTokenKind::Ident:
         v.Type = TValueType::vaIdent;
         v.Str = std::move(FTok.Text);
         Next();
-        return v;
+        return;
       case TTokenKind::String:
         v.Type = TValueType::vaString;
         v.Str = std::move(FTok.Str);
@@ -467,21 +477,21 @@ class TFormParser {
           v.Str += FTok.Str;
           Next();
         }
-        return v;
+        return;
       case TTokenKind::Symbol:
         switch (FTok.Text[0]) {
           case '[':
             ParseSet(v);
-            return v;
+            return;
           case '(':
             ParseList(v, depth + 1);
-            return v;
+            return;
           case '<':
             ParseCollection(v, depth + 1);
-            return v;
+            return;
           case '{':
             ParseBinary(v);
-            return v;
+            return;
         }
         break;
       default:
@@ -512,7 +522,7 @@ class TFormParser {
     Next();
     while (!IsSymbol(')')) {
       if (!IsValueStart()) Fail(FTok, "expected value or ')' but found " + Describe(FTok));
-      v.List.push_back(ParseValue(depth));
+      ParseValue(v.List.emplace_back(), depth);
     }
     Next();
   }
@@ -523,7 +533,7 @@ class TFormParser {
     Next();
     while (!IsSymbol('>')) {
       if (!IsWord("item")) Fail(FTok, "expected 'item' or '>' but found " + Describe(FTok));
-      TFormItem item;
+      TFormItem& item = v.Items.emplace_back();
       item.Line = FTok.Line;
       item.Col = FTok.Col;
       Next();
@@ -533,10 +543,9 @@ class TFormParser {
         Next();
         ExpectSymbol(']');
       }
-      while (FTok.Kind == TTokenKind::Ident && !IsWord("end")) item.Props.push_back(ParseProperty(depth));
+      while (FTok.Kind == TTokenKind::Ident && !IsWord("end")) ParseProperty(item.Props.emplace_back(), depth);
       if (!IsWord("end")) Fail(FTok, "expected 'end' but found " + Describe(FTok));
       Next();
-      v.Items.push_back(std::move(item));
     }
     Next();
   }
@@ -550,15 +559,15 @@ class TFormParser {
     int high = -1;
     for (;;) {
       SkipBlanks();
-      if (FPos >= FText.size()) FailAt(FPos, "expected '}' but found end of file");
-      char c = FText[FPos];
+      if (FPos >= FSize) FailAt(FPos, "expected '}' but found end of file");
+      char c = FData[FPos];
       if (c == '}') break;
       if (!IsHexDigit(c)) {
         TToken bad;
         bad.Kind = TTokenKind::Invalid;
         std::size_t start = FPos;
         Utf8Next(FText, FPos);
-        bad.Text.assign(FText, start, FPos - start);
+        bad.Text.assign(FData + start, FPos - start);
         FailAt(start, "expected hex digit or '}' but found " + Describe(bad));
       }
       if (high < 0) {

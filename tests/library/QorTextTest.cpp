@@ -2,12 +2,13 @@
 // QorDBFun (FindOrderBy, GetOrderByFields, ReplaceOrderBy, AndFilters).
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstddef>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "framework/core/Component.h"
+#include "framework/core/TypInfo.h"
 #include "framework/core/Types.h"
 #include "library/QorDBFun.h"
 #include "library/QorPas.h"
@@ -171,18 +172,14 @@ TEST(QorTextTest, FindOrderByMatchesReference) {
   }
 }
 
-TEST(QorTextTest, FindOrderByIsLinear) {
-  // Many quoted candidates before the real clause: a rescan from position 1 for each
-  // one would be quadratic (about 10^11 steps here).
+TEST(QorTextTest, FindOrderBySkipsManyQuotedCandidates) {
+  // Many quoted candidates before the real clause (a rescan from position 1 for each one
+  // would make this run for hours).
   std::string sql = "select * from t where ";
   for (int i = 0; i < 200000; ++i) sql += "N = 'order by' or ";
   sql += "1=1 order by Name";
-  const auto begin = std::chrono::steady_clock::now();
-  const int p = FindOrderBy(sql, true);
-  const auto took = std::chrono::steady_clock::now() - begin;
-  EXPECT_EQ(p, static_cast<int>(sql.size()) - 13 + 1);
+  EXPECT_EQ(FindOrderBy(sql, true), static_cast<int>(sql.size()) - 13 + 1);
   EXPECT_EQ(GetOrderByFields(sql), "Name");
-  EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(took).count(), 5);
 }
 
 // ------------------------------------------------------------------- GetOrderByFields
@@ -321,6 +318,41 @@ TEST(QorTextTest, AndFilters) {
     SCOPED_TRACE("a=\"" + c.a + "\" b=\"" + c.b + "\"");
     EXPECT_EQ(AndFilters(c.a, c.b), c.expected);
   }
+}
+
+}  // namespace
+
+namespace {
+
+class TNamed : public fw::TComponent {
+  FW_CLASS(TNamed)
+ public:
+  explicit TNamed(fw::TComponent* owner) : fw::TComponent(owner) {}
+  std::string GetTableName() const { return FTableName; }
+  void SetTableName(std::string v) { FTableName = std::move(v); }
+
+ private:
+  std::string FTableName;
+};
+
+const fw::TClassInfo& TNamed::StaticClass() {
+  static const fw::TClassInfo& info =
+      fw::TClassBuilder<TNamed>("TNamed", &fw::TComponent::StaticClass())
+          .Prop("TableName", &TNamed::GetTableName, &TNamed::SetTableName)
+          .Build();
+  return info;
+}
+
+TEST(GetStrPropByName, ReadsStringPropertiesOfUnknownClassesAndNeverRaises) {
+  TNamed c(nullptr);
+  c.SetTableName("People.db");
+  c.SetName("TbPeople");
+  EXPECT_EQ(qor::GetStrPropByName(&c, "TableName"), "People.db");
+  EXPECT_EQ(qor::GetStrPropByName(&c, "tablename"), "People.db");
+  EXPECT_EQ(qor::GetStrPropByName(&c, "Name"), "TbPeople");
+  EXPECT_EQ(qor::GetStrPropByName(&c, "UniqueFields"), "");  // no such property
+  EXPECT_EQ(qor::GetStrPropByName(&c, "Tag"), "");           // not a string property
+  EXPECT_EQ(qor::GetStrPropByName(nullptr, "TableName"), "");
 }
 
 }  // namespace
