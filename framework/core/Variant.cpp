@@ -247,12 +247,15 @@ bool Split(double value, std::int64_t& days, std::int64_t& msecOfDay) {
 std::string DateTimeToText(TDateTime dt) {
   TDateTime::Parts p = dt.Decode();
   char buf[48];
-  int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", p.Year, p.Month, p.Day);
-  if (p.Hour || p.Minute || p.Second || p.MSec) {
-    n += std::snprintf(buf + n, sizeof buf - n, " %02d:%02d:%02d", p.Hour, p.Minute, p.Second);
-    if (p.MSec) n += std::snprintf(buf + n, sizeof buf - n, ".%03d", p.MSec);
-  }
-  return std::string(buf, static_cast<std::size_t>(n));
+  if (p.MSec)
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", p.Year, p.Month, p.Day,
+                  p.Hour, p.Minute, p.Second, p.MSec);
+  else if (p.Hour || p.Minute || p.Second)
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day,
+                  p.Hour, p.Minute, p.Second);
+  else
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", p.Year, p.Month, p.Day);
+  return buf;
 }
 
 bool ReadDigits(std::string_view s, std::size_t& i, int minCount, int maxCount, int& out) {
