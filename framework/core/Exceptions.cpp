@@ -15,11 +15,11 @@ std::string Format(const std::string& format, std::initializer_list<FormatArg> a
       out.push_back(c);
       continue;
     }
-    char spec = format[i + 1];
-    if (spec == '%') {
+    char directive = format[i + 1];
+    if (directive == '%') {
       out.push_back('%');
       ++i;
-    } else if (spec == 's' || spec == 'd') {
+    } else if (directive == 's' || directive == 'd') {
       if (next != args.end()) out += (next++)->Text();
       ++i;
     } else {

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -601,12 +600,10 @@ std::string FloatText(const TFormValue& v) {
   char buf[64];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.Float);  // shortest exact form
   std::string raw(buf, end);
-  std::string out;
   std::size_t e = raw.find('e');
-  std::string mantissa = raw.substr(0, e);
-  out = mantissa;
+  std::string out = raw.substr(0, e);
   if (e == std::string::npos) {
-    if (mantissa.find('.') == std::string::npos) out += ".0";
+    if (out.find('.') == std::string::npos) out += ".0";  // "2" would read back as an integer
     return out;
   }
   // "1e+20" -> "1E20", "1e-05" -> "1E-5"
@@ -687,7 +684,7 @@ void PrintProps(std::string& out, const std::vector<TFormProperty>& props, int i
 void PrintValue(std::string& out, const TFormValue& v, int indent, int depth) {
   switch (v.Type) {
     case TValueType::vaNull:
-      PrintFail(v.Line, v.Col, "cannot write a value of no type");
+      PrintFail(v.Line, v.Col, "cannot write a value without a type");
     case TValueType::vaInteger:
       out += std::to_string(v.Int);
       return;
