@@ -90,6 +90,7 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
 void TComponent::InsertComponent(TComponent* component) {
   ValidateInsert(component);
   ValidateRename(component, {}, component->FName);
+  if (component->FOwner) component->FOwner->RemoveComponent(component);
   Insert(component);
   Notification(component, TOperation::opInsert);
 }
@@ -134,6 +135,9 @@ void TComponent::SetDesigning(bool value) {
 
 void TComponent::FreeNotification(TComponent* component) {
   if (!component || component == this) return;
+  FComponentState.Include(csFreeNotification);
+  // Components of one owner hear of each other's removal through the owner.
+  if (FOwner && component->FOwner == FOwner) return;
   if (std::find(FFreeNotifies.begin(), FFreeNotifies.end(), component) == FFreeNotifies.end())
     FFreeNotifies.push_back(component);
   if (std::find(component->FFreeNotifies.begin(), component->FFreeNotifies.end(), this) ==

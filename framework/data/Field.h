@@ -1,0 +1,412 @@
+// TField and its classes by data type, field definitions, the fields list of a dataset and
+// the lookup list. A field reads and writes its value in the dataset's current record
+// buffer in a native binary form of DataSize bytes (GetData/SetData); calculated and
+// lookup fields live in the buffer's calculated area.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "framework/core/Collection.h"
+#include "framework/core/Component.h"
+#include "framework/core/Events.h"
+#include "framework/core/TypInfo.h"
+#include "framework/core/Types.h"
+#include "framework/core/Variant.h"
+
+namespace fw {
+
+class TDataSet;
+class TField;
+
+enum TFieldType {
+  ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency,
+  ftDate, ftTime, ftDateTime, ftAutoInc, ftBlob, ftMemo, ftGraphic, ftLargeint
+};
+FW_ENUM_INFO(TFieldType, "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ftWord", "ftBoolean",
+             "ftFloat", "ftCurrency", "ftDate", "ftTime", "ftDateTime", "ftAutoInc", "ftBlob",
+             "ftMemo", "ftGraphic", "ftLargeint")
+
+enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
+FW_ENUM_INFO(TFieldKind, "fkData", "fkCalculated", "fkLookup", "fkInternalCalc")
+
+FW_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
+
+using TFieldNotifyEvent = TEvent<void(TField* sender)>;
+using TFieldGetTextEvent = TEvent<void(TField* sender, std::string& text, bool displayText)>;
+using TFieldSetTextEvent = TEvent<void(TField* sender, const std::string& text)>;
+
+/// Key values → result values of a lookup field, filled when LookupCache is on.
+class TLookupList {
+ public:
+  void Clear() { FMap.clear(); }
+  void Add(const Variant& key, const Variant& value) { FMap.emplace(key, value); }
+  /// The value for a key, or null.
+  Variant ValueOfKey(const Variant& key) const;
+  std::size_t Count() const { return FMap.size(); }
+
+ private:
+  std::unordered_map<Variant, Variant> FMap;
+};
+
+/// A field of a dataset. Persistent fields are components created from form files,
+/// owned by the form or data module and attached to their dataset through `DataSet`.
+class TField : public TComponent {
+  FW_CLASS(TField)
+ public:
+  explicit TField(TComponent* owner);
+  ~TField() override;
+
+  // ---- identity and layout
+  TDataSet* GetDataSet() const { return FDataSet; }
+  /// Attaches the field to a dataset (appended to its fields); the dataset must be closed.
+  virtual void SetDataSet(TDataSet* dataSet);
+  const std::string& GetFieldName() const { return FFieldName; }
+  void SetFieldName(const std::string& name);
+  TFieldKind GetFieldKind() const { return FFieldKind; }
+  void SetFieldKind(TFieldKind kind);
+  TFieldType GetDataType() const { return FDataType; }
+  std::int32_t GetSize() const { return FSize; }
+  void SetSize(std::int32_t size);
+  /// Bytes of the field's native form in a record buffer (Size + 1 for a string, 2 for a
+  /// smallint, 4 for an integer, 8 for a float or a date-time, 0 for a blob).
+  virtual int GetDataSize() const { return 0; }
+  bool IsBlob() const;
+  bool GetCalculated() const { return FFieldKind == fkCalculated || FFieldKind == fkInternalCalc; }
+  bool GetLookup() const { return FFieldKind == fkLookup; }
+  int GetFieldNo() const { return FFieldNo; }
+  int GetIndex() const;
+  int GetOffset() const { return FOffset; }
+  int GetBlobIndex() const { return FBlobIndex; }
+
+  // ---- display
+  std::string GetDisplayLabel() const { return FDisplayLabel.empty() ? FFieldName : FDisplayLabel; }
+  void SetDisplayLabel(const std::string& v) { FDisplayLabel = v; PropertyChanged(true); }
+  bool IsDisplayLabelStored() const { return !FDisplayLabel.empty(); }
+  std::string GetDisplayName() const { return GetDisplayLabel(); }
+  std::int32_t GetDisplayWidth() const;
+  void SetDisplayWidth(std::int32_t v) { FDisplayWidth = v; PropertyChanged(true); }
+  bool IsDisplayWidthStored() const { return FDisplayWidth > 0; }
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment v) { FAlignment = v; PropertyChanged(false); }
+  bool IsAlignmentStored() const { return FAlignment != DefaultAlignment(); }
+  const std::string& GetEditMask() const { return FEditMask; }
+  void SetEditMask(const std::string& v) { FEditMask = v; }
+  bool GetVisible() const { return FVisible; }
+  void SetVisible(bool v) { FVisible = v; PropertyChanged(true); }
+  bool GetReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool v) { FReadOnly = v; }
+  bool GetRequired() const { return FRequired; }
+  void SetRequired(bool v) { FRequired = v; }
+
+  // ---- lookup definition
+  const std::string& GetKeyFields() const { return FKeyFields; }
+  void SetKeyFields(const std::string& v);
+  TDataSet* GetLookupDataSet() const { return FLookupDataSet; }
+  void SetLookupDataSet(TDataSet* v);
+  const std::string& GetLookupKeyFields() const { return FLookupKeyFields; }
+  void SetLookupKeyFields(const std::string& v);
+  /// The lookup's result member (several names give an array of values).
+  virtual std::string GetLookupResultField() const { return FLookupResultField; }
+  virtual void SetLookupResultField(const std::string& v);
+  /// Writes the result member without the open-dataset check.
+  void SetLookupResultFieldMember(const std::string& v) { FLookupResultField = v; }
+  const std::string& GetLookupResultFieldMember() const { return FLookupResultField; }
+  bool GetLookupCache() const { return FLookupCache; }
+  void SetLookupCache(bool v);
+  TLookupList& GetLookupList() { return FLookupList; }
+  const TLookupList& GetLookupList() const { return FLookupList; }
+  /// Fills the lookup list from the lookup dataset (LookupCache).
+  virtual void RefreshLookupList();
+
+  // ---- value access (virtual so that a subclass can take them over)
+  Variant GetValue() const { return GetAsVariant(); }
+  void SetValue(const Variant& v) { SetAsVariant(v); }
+  virtual Variant GetAsVariant() const;
+  virtual void SetAsVariant(const Variant& v);
+  virtual std::string GetAsString() const;
+  virtual void SetAsString(const std::string& v);
+  virtual std::int32_t GetAsInteger() const;
+  virtual void SetAsInteger(std::int32_t v);
+  virtual double GetAsFloat() const;
+  virtual void SetAsFloat(double v);
+  virtual TDateTime GetAsDateTime() const;
+  virtual void SetAsDateTime(TDateTime v);
+  virtual bool GetAsBoolean() const;
+  virtual void SetAsBoolean(bool v);
+  virtual bool GetIsNull() const;
+  bool IsNull() const { return GetIsNull(); }
+  /// Makes the field null in the current record.
+  void Clear() { SetData(nullptr); }
+  /// The text shown by controls (OnGetText, else GetText(true)).
+  std::string GetDisplayText() const;
+  /// The text edited by controls (OnGetText, else GetText(text, false)).
+  std::string GetText() const;
+  /// The edit (false) or display (true) text of the value.
+  virtual void GetText(std::string& text, bool displayText) const;
+  /// Sets the value from edited text (OnSetText, else SetAsString).
+  void SetText(const std::string& text);
+  bool CanModify() const;
+
+  /// Copies the field's native data of the current record into `buffer` (DataSize bytes);
+  /// false (nothing copied) when the record holds no value for the field.
+  bool GetData(void* buffer) const;
+  /// Stores DataSize bytes as the field's native data in the current record (editing
+  /// state required for data fields); a null buffer makes the field null.
+  void SetData(const void* buffer);
+  /// The value of the field's native data (DataSize bytes), whatever the current record.
+  Variant NativeToVariant(const void* data) const { return FromNative(data); }
+  /// Blob content (blob fields).
+  std::string GetBlob() const;
+  void SetBlob(const std::string& data);
+
+  void FocusControl();
+  void Validate(const void* buffer);
+
+  // ---- events
+  TFieldNotifyEvent GetOnChange() const { return FOnChange; }
+  void SetOnChange(TFieldNotifyEvent e) { FOnChange = e; }
+  TFieldNotifyEvent GetOnValidate() const { return FOnValidate; }
+  void SetOnValidate(TFieldNotifyEvent e) { FOnValidate = e; }
+  TFieldGetTextEvent GetOnGetText() const { return FOnGetText; }
+  void SetOnGetText(TFieldGetTextEvent e) { FOnGetText = e; }
+  TFieldSetTextEvent GetOnSetText() const { return FOnSetText; }
+  void SetOnSetText(TFieldSetTextEvent e) { FOnSetText = e; }
+
+  // ---- component plumbing
+  bool HasParent() const override { return FDataSet != nullptr; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* parent) override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+  // Used by the dataset.
+  void SetFieldType(TFieldType t) { FDataType = t; }
+  void Bind(bool binding);
+  void SetFieldNo(int n) { FFieldNo = n; }
+  void SetOffset(int offset, int blobIndex) {
+    FOffset = offset;
+    FBlobIndex = blobIndex;
+  }
+  /// Called by the dataset when the value changed (fires OnChange).
+  void Change();
+  void DataSetDestroyed() { FDataSet = nullptr; }
+  /// The datasets' binding of a lookup field at opening (validation, lookup list).
+  virtual void BindLookup();
+  /// The value of a lookup field for the current record: from the lookup list or the
+  /// lookup dataset; null when nothing matches.
+  Variant ComputeLookupValue() const;
+  /// The key fields of the master, resolved at binding.
+  const std::vector<TField*>& LookupKeyFieldList() const { return FKeyFieldList; }
+
+ protected:
+  virtual TAlignment DefaultAlignment() const { return taLeftJustify; }
+  virtual std::int32_t DefaultDisplayWidth() const { return 10; }
+  /// Native data → value and back (fields of each data type).
+  virtual Variant FromNative(const void* data) const;
+  virtual void ToNative(const Variant& v, void* data) const;
+  void CheckInactive() const;
+  /// Raises "Cannot convert" style errors naming the field.
+  [[noreturn]] void AccessError(const std::string& typeName) const;
+  void PropertyChanged(bool layoutAffected);
+  TField(TComponent* owner, TFieldType type, std::int32_t size);
+
+ private:
+  TDataSet* FDataSet = nullptr;
+  std::string FFieldName;
+  TFieldKind FFieldKind = fkData;
+  TFieldType FDataType = ftUnknown;
+  std::int32_t FSize = 0;
+  int FFieldNo = 0;
+  int FOffset = 0;
+  int FBlobIndex = -1;
+  std::string FDisplayLabel;
+  std::int32_t FDisplayWidth = 0;
+  TAlignment FAlignment = taLeftJustify;
+  std::string FEditMask;
+  bool FVisible = true;
+  bool FReadOnly = false;
+  bool FRequired = false;
+  std::string FKeyFields;
+  TDataSet* FLookupDataSet = nullptr;
+  std::string FLookupKeyFields;
+  std::string FLookupResultField;
+  bool FLookupCache = false;
+  TLookupList FLookupList;
+  std::vector<TField*> FKeyFieldList;
+  TFieldNotifyEvent FOnChange, FOnValidate;
+  TFieldGetTextEvent FOnGetText;
+  TFieldSetTextEvent FOnSetText;
+  friend class TDataSet;
+};
+
+#define FW_FIELD_CLASS(Cls, Base)                                     \
+  class Cls : public Base {                                           \
+    FW_CLASS(Cls)                                                     \
+   public:                                                            \
+    explicit Cls(TComponent* owner);                                  \
+                                                                      \
+   protected:                                                         \
+    Cls(TComponent* owner, TFieldType type, std::int32_t size)        \
+        : Base(owner, type, size) {}                                  \
+                                                                      \
+   private:
+
+/// Text of at most Size bytes of UTF-8 (never split inside a character); DataSize Size + 1.
+FW_FIELD_CLASS(TStringField, TField)
+ public:
+  int GetDataSize() const override { return GetSize() + 1; }
+  std::int32_t DefaultDisplayWidth() const override { return GetSize(); }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+};
+
+/// Integer numbers: smallint (2 bytes), integer (4), word (2), auto-increment (4), largeint (8).
+FW_FIELD_CLASS(TNumericField, TField)
+ public:
+  TAlignment DefaultAlignment() const override { return taRightJustify; }
+};
+
+FW_FIELD_CLASS(TIntegerField, TNumericField)
+ public:
+  int GetDataSize() const override { return 4; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+  std::int32_t DefaultDisplayWidth() const override { return 11; }
+};
+
+FW_FIELD_CLASS(TSmallintField, TIntegerField)
+ public:
+  int GetDataSize() const override { return 2; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+  std::int32_t DefaultDisplayWidth() const override { return 6; }
+};
+
+FW_FIELD_CLASS(TWordField, TIntegerField)
+ public:
+  int GetDataSize() const override { return 2; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+  std::int32_t DefaultDisplayWidth() const override { return 5; }
+};
+
+FW_FIELD_CLASS(TAutoIncField, TIntegerField)
+};
+
+FW_FIELD_CLASS(TLargeintField, TNumericField)
+ public:
+  int GetDataSize() const override { return 8; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+  std::int32_t DefaultDisplayWidth() const override { return 15; }
+};
+
+FW_FIELD_CLASS(TFloatField, TNumericField)
+ public:
+  int GetDataSize() const override { return 8; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+};
+
+FW_FIELD_CLASS(TCurrencyField, TFloatField)
+ public:
+  Variant FromNative(const void* data) const override;
+};
+
+FW_FIELD_CLASS(TBooleanField, TField)
+ public:
+  int GetDataSize() const override { return 2; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+  std::int32_t DefaultDisplayWidth() const override { return 5; }
+};
+
+/// Date and time: TDateTimeField 8 bytes (days as a double), TDateField 4 (whole days),
+/// TTimeField 4 (milliseconds since midnight).
+FW_FIELD_CLASS(TDateTimeField, TField)
+ public:
+  int GetDataSize() const override { return 8; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+  std::int32_t DefaultDisplayWidth() const override { return 18; }
+};
+
+FW_FIELD_CLASS(TDateField, TDateTimeField)
+ public:
+  int GetDataSize() const override { return 4; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+};
+
+FW_FIELD_CLASS(TTimeField, TDateTimeField)
+ public:
+  int GetDataSize() const override { return 4; }
+  Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
+};
+
+/// Binary large objects: the content lives beside the record (DataSize 0).
+FW_FIELD_CLASS(TBlobField, TField)
+ public:
+  using TField::GetText;
+
+ public:
+  void GetText(std::string& text, bool displayText) const override;
+};
+
+FW_FIELD_CLASS(TMemoField, TBlobField)
+ public:
+  using TField::GetText;
+
+ public:
+  void GetText(std::string& text, bool displayText) const override;
+};
+
+FW_FIELD_CLASS(TGraphicField, TBlobField)
+};
+
+#undef FW_FIELD_CLASS
+
+/// The field class of a data type (TStringField for ftString, ...).
+const TClassInfo& FieldClassOf(TFieldType type);
+
+/// The definition of a physical field of a dataset (from the engine or set by code).
+class TFieldDef : public TCollectionItem {
+  FW_CLASS(TFieldDef)
+ public:
+  explicit TFieldDef(TCollection* collection) : TCollectionItem(collection) {}
+  const std::string& GetName() const { return FName; }
+  void SetName(const std::string& v) { FName = v; }
+  TFieldType GetDataType() const { return FDataType; }
+  void SetDataType(TFieldType v) { FDataType = v; }
+  std::int32_t GetSize() const { return FSize; }
+  void SetSize(std::int32_t v) { FSize = v; }
+  bool GetRequired() const { return FRequired; }
+  void SetRequired(bool v) { FRequired = v; }
+  std::string GetDisplayName() const override { return FName; }
+  void Assign(const TPersistent* source) override;
+  /// Creates a field of the definition's class for `dataSet`, owned by `owner`.
+  TField* CreateField(TComponent* owner, TDataSet* dataSet) const;
+
+ private:
+  std::string FName;
+  TFieldType FDataType = ftUnknown;
+  std::int32_t FSize = 0;
+  bool FRequired = false;
+};
+
+class TFieldDefs : public TOwnedCollection {
+  FW_CLASS(TFieldDefs)
+ public:
+  explicit TFieldDefs(TPersistent* owner) : TOwnedCollection(owner, TFieldDef::StaticClass()) {}
+  TFieldDef* Add(const std::string& name, TFieldType type, std::int32_t size = 0, bool required = false);
+  TFieldDef* GetItem(int index) const { return static_cast<TFieldDef*>(TCollection::GetItem(index)); }
+  /// The definition of that name (case-insensitive), or null.
+  TFieldDef* Find(const std::string& name) const;
+  int IndexOf(const std::string& name) const;
+};
+
+}  // namespace fw

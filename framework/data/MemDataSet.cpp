@@ -1,0 +1,318 @@
+#include "framework/data/MemDataSet.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/core/Consts.h"
+#include "framework/core/Exceptions.h"
+#include "framework/core/Text.h"
+#include "framework/core/TypInfo.h"
+
+namespace fw {
+
+// ---- index definitions ------------------------------------------------------------------
+
+const TClassInfo& TIndexDef::StaticClass() {
+  static const TClassInfo& info = TClassBuilder<TIndexDef>("TIndexDef", &TCollectionItem::StaticClass())
+                                      .Prop("Name", &TIndexDef::GetName, &TIndexDef::SetName)
+                                      .Prop("Fields", &TIndexDef::GetFields, &TIndexDef::SetFields)
+                                      .Prop("Options", &TIndexDef::GetOptions, &TIndexDef::SetOptions).Default(0)
+                                      .Build();
+  return info;
+}
+
+void TIndexDef::Assign(const TPersistent* source) {
+  if (auto* d = dynamic_cast<const TIndexDef*>(source)) {
+    FName = d->FName;
+    FFields = d->FFields;
+    FOptions = d->FOptions;
+    return;
+  }
+  TCollectionItem::Assign(source);
+}
+
+const TClassInfo& TIndexDefs::StaticClass() {
+  static const TClassInfo& info = TClassBuilder<TIndexDefs>("TIndexDefs", &TOwnedCollection::StaticClass()).Build();
+  return info;
+}
+
+TIndexDef* TIndexDefs::Add(const std::string& name, const std::string& fields, TIndexOptions options) {
+  auto* d = static_cast<TIndexDef*>(TCollection::Add());
+  d->SetName(name);
+  d->SetFields(fields);
+  d->SetOptions(options);
+  return d;
+}
+
+TIndexDef* TIndexDefs::Find(const std::string& name) const {
+  for (int i = 0; i < GetCount(); ++i)
+    if (SameText(GetItem(i)->GetName(), name)) return GetItem(i);
+  return nullptr;
+}
+
+void TIndexDefs::Update() {
+  if (FUpdater) FUpdater(*this);
+}
+
+// ---- hash index -----------------------------------------------------------------------------
+
+/// Key values → the first row of the view holding them.
+struct TMemDataSet::THashIndex {
+  std::unordered_map<Variant, std::int64_t> Rows;
+};
+
+// ---- TMemDataSet --------------------------------------------------------------------------
+
+const TClassInfo& TMemDataSet::StaticClass() {
+  static const TClassInfo& info =
+      TClassBuilder<TMemDataSet>("TMemDataSet", &TDataSet::StaticClass())
+          .Prop("IndexFieldNames", &TMemDataSet::GetIndexFieldNames, &TMemDataSet::SetIndexFieldNames)
+          .ReadOnlyProp("IndexDefs", &TMemDataSet::GetIndexDefs).Stored(false)
+          .Prop("ReadOnly", &TMemDataSet::GetReadOnly, &TMemDataSet::SetReadOnly).Default(0)
+          .Build();
+  return info;
+}
+
+TMemDataSet::TMemDataSet(TComponent* owner)
+    : TDataSet(owner), FIndexDefs(std::make_unique<TIndexDefs>(this)) {}
+
+TMemDataSet::~TMemDataSet() {
+  Destroying();
+  try {
+    SetActive(false);
+  } catch (...) {
+  }
+}
+
+void TMemDataSet::CreateDataSet() {
+  CheckInactive();
+  ClearStoredRows();
+  Open();
+}
+
+void TMemDataSet::EmptyDataSet() {
+  if (GetActive()) CheckBrowseMode();
+  ClearStoredRows();
+  if (GetActive()) {
+    BuildView();
+    Resync({});
+  }
+}
+
+void TMemDataSet::ClearStoredRows() {
+  FRowData.clear();
+  FDeleted.clear();
+  FBlobs.clear();
+  FLiveRows = 0;
+  FView.clear();
+  FRowPos.clear();
+  InvalidateIndexes();
+}
+
+void TMemDataSet::ReserveRows(std::int64_t count) {
+  FRowData.reserve(static_cast<std::size_t>(count) * static_cast<std::size_t>(FStride));
+  FDeleted.reserve(static_cast<std::size_t>(count));
+}
+
+void TMemDataSet::CheckLayout() {
+  if (GetDataAreaSize() != FStride) {
+    ClearStoredRows();
+    FStride = GetDataAreaSize();
+  }
+}
+
+void TMemDataSet::InternalOpen() {
+  CheckLayout();
+  FIndexFields.clear();
+  if (!FIndexFieldNames.empty()) FIndexFields = GetFieldList(FIndexFieldNames);
+  BuildView();
+}
+
+void TMemDataSet::InternalClose() {
+  FView.clear();
+  FRowPos.clear();
+  FIndexFields.clear();
+  InvalidateIndexes();
+}
+
+std::int64_t TMemDataSet::AppendStoredRow() {
+  std::int64_t row = static_cast<std::int64_t>(FDeleted.size());
+  FRowData.resize(FRowData.size() + static_cast<std::size_t>(FStride), 0);
+  FDeleted.push_back(false);
+  ++FLiveRows;
+  return row;
+}
+
+std::string& TMemDataSet::StoredBlob(std::int64_t rowId, int blobIndex) {
+  auto& blobs = FBlobs[rowId];
+  if (blobs.size() <= static_cast<std::size_t>(blobIndex)) blobs.resize(static_cast<std::size_t>(blobIndex) + 1);
+  return blobs[static_cast<std::size_t>(blobIndex)];
+}
+
+void TMemDataSet::LoadRow(std::int64_t rowId, TRecordBuffer& buffer) const {
+  if (FStride > 0)
+    std::memcpy(buffer.Data.data(), FRowData.data() + static_cast<std::size_t>(rowId) * static_cast<std::size_t>(FStride),
+                static_cast<std::size_t>(FStride));
+  if (!buffer.Blobs.empty()) {
+    auto it = FBlobs.find(rowId);
+    for (std::size_t i = 0; i < buffer.Blobs.size(); ++i)
+      buffer.Blobs[i] = it != FBlobs.end() && i < it->second.size() ? it->second[i] : std::string();
+  }
+  buffer.RowId = rowId;
+}
+
+int TMemDataSet::FindViewPosition(std::int64_t rowId) const {
+  if (rowId < 0 || rowId >= static_cast<std::int64_t>(FRowPos.size())) return -1;
+  return FRowPos[static_cast<std::size_t>(rowId)];
+}
+
+void TMemDataSet::RebuildPositions(std::size_t from) {
+  FRowPos.resize(FDeleted.size(), -1);
+  for (std::size_t i = from; i < FView.size(); ++i) FRowPos[static_cast<std::size_t>(FView[i])] = static_cast<int>(i);
+}
+
+void TMemDataSet::InvalidateIndexes() { FHashIndexes.clear(); }
+
+void TMemDataSet::BuildView() {
+  InvalidateIndexes();
+  FView.clear();
+  FView.reserve(static_cast<std::size_t>(FLiveRows));
+  bool filtered = HasFilter();
+  for (std::size_t r = 0; r < FDeleted.size(); ++r) {
+    if (FDeleted[r]) continue;
+    if (filtered && !RecordAccepted(static_cast<std::int64_t>(r))) continue;
+    FView.push_back(static_cast<std::int64_t>(r));
+  }
+  if (!FIndexFields.empty()) {
+    // Sort keys are taken once per row, then the rows are ordered by them.
+    std::vector<std::vector<Variant>> keys(FDeleted.size());
+    TRecordBuffer buf;
+    buf.Data.assign(static_cast<std::size_t>(GetDataAreaSize()) + 1024, 0);
+    buf.Data.resize(static_cast<std::size_t>(std::max(GetDataAreaSize(), 1)));
+    for (std::int64_t row : FView) {
+      auto& k = keys[static_cast<std::size_t>(row)];
+      const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride);
+      for (TField* f : FIndexFields) {
+        if (f->GetFieldKind() != fkData || f->IsBlob() || !data[f->GetOffset()]) {
+          k.emplace_back();
+          continue;
+        }
+        k.push_back(f->NativeToVariant(data + f->GetOffset() + 1));
+      }
+    }
+    std::stable_sort(FView.begin(), FView.end(), [&](std::int64_t a, std::int64_t b) {
+      const auto& ka = keys[static_cast<std::size_t>(a)];
+      const auto& kb = keys[static_cast<std::size_t>(b)];
+      for (std::size_t i = 0; i < ka.size(); ++i) {
+        int c;
+        try {
+          c = Variant::Compare(ka[i], kb[i]);
+        } catch (const Exception&) {
+          c = 0;
+        }
+        if (c != 0) return c < 0;
+      }
+      return false;
+    });
+  }
+  FRowPos.assign(FDeleted.size(), -1);
+  RebuildPositions(0);
+}
+
+void TMemDataSet::SetIndexFieldNames(const std::string& names) {
+  if (names == FIndexFieldNames) return;
+  if (GetActive()) {
+    auto fields = names.empty() ? std::vector<TField*>{} : GetFieldList(names);
+    CheckBrowseMode();
+    FIndexFieldNames = names;
+    FIndexFields = std::move(fields);
+    std::int64_t row = GetBookmark();
+    BuildView();
+    if (row != NoBookmark) InternalGotoBookmark(row);
+    Resync({});
+    return;
+  }
+  FIndexFieldNames = names;
+}
+
+int TMemDataSet::GetIndexFieldCount() const { return static_cast<int>(FIndexFields.size()); }
+
+TField* TMemDataSet::GetIndexField(int index) const {
+  if (index < 0 || index >= GetIndexFieldCount()) ListIndexError(index);
+  return FIndexFields[static_cast<std::size_t>(index)];
+}
+
+std::int64_t TMemDataSet::InternalPost(const TRecordBuffer& buffer, bool inserting, int position) {
+  std::int64_t row = inserting ? static_cast<std::int64_t>(FDeleted.size()) : buffer.RowId;
+  StoreRow(row, buffer, inserting);
+  if (inserting) AppendStoredRow();
+  if (FStride > 0)
+    std::memcpy(StoredRowData(row), buffer.Data.data(), static_cast<std::size_t>(FStride));
+  if (GetBlobCount() > 0) {
+    bool any = false;
+    for (const auto& b : buffer.Blobs) any = any || !b.empty();
+    if (any)
+      FBlobs[row] = buffer.Blobs;
+    else
+      FBlobs.erase(row);
+  }
+  InvalidateIndexes();
+  if (!FIndexFields.empty() || HasFilter()) {
+    BuildView();
+  } else if (inserting) {
+    position = std::clamp(position, 0, static_cast<int>(FView.size()));
+    FView.insert(FView.begin() + position, row);
+    RebuildPositions(static_cast<std::size_t>(position));
+  }
+  return row;
+}
+
+void TMemDataSet::InternalDelete(std::int64_t rowId) {
+  RemoveRow(rowId);
+  FDeleted[static_cast<std::size_t>(rowId)] = true;
+  FBlobs.erase(rowId);
+  --FLiveRows;
+  InvalidateIndexes();
+  int pos = FindViewPosition(rowId);
+  if (pos >= 0) {
+    FView.erase(FView.begin() + pos);
+    FRowPos[static_cast<std::size_t>(rowId)] = -1;
+    RebuildPositions(static_cast<std::size_t>(pos));
+  }
+}
+
+bool TMemDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValues,
+                               TLocateOptions options, bool syncCursor) {
+  if (!options.Empty()) return TDataSet::LocateRecord(keyFields, keyValues, options, syncCursor);
+  CheckActive();
+  auto fields = GetFieldList(keyFields);
+  for (TField* f : fields)
+    if (f->GetFieldKind() != fkData || f->IsBlob())
+      return TDataSet::LocateRecord(keyFields, keyValues, options, syncCursor);
+  std::string key = CaseFold(keyFields);
+  auto& index = FHashIndexes[key];
+  if (!index) {
+    index = std::make_unique<THashIndex>();
+    index->Rows.reserve(FView.size());
+    for (std::int64_t row : FView) {
+      const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride);
+      Variant k;
+      if (fields.size() == 1) {
+        TField* f = fields[0];
+        if (data[f->GetOffset()]) k = f->NativeToVariant(data + f->GetOffset() + 1);
+      } else {
+        std::vector<Variant> values;
+        for (TField* f : fields)
+          values.push_back(data[f->GetOffset()] ? f->NativeToVariant(data + f->GetOffset() + 1) : Variant());
+        k = Variant(std::move(values));
+      }
+      index->Rows.emplace(std::move(k), row);
+    }
+  }
+  auto it = index->Rows.find(keyValues);
+  if (it == index->Rows.end()) return false;
+  if (syncCursor) InternalGotoBookmark(it->second);
+  return true;
+}
+
+}  // namespace fw
