@@ -454,40 +454,31 @@ void TDataSet::Refresh() {
 
 void TDataSet::DisableControls() {
   if (FDisableCount++ == 0) {
-    FEnableEvent = false;
+    FDisableState = FState;
     FDisabledEvent = deDataSetChange;
   }
 }
 
 void TDataSet::EnableControls() {
-  if (FDisableCount == 0) return;
-  if (--FDisableCount == 0 && FEnableEvent) {
-    FEnableEvent = false;
-    NotifyLinks(FDisabledEvent, 0);
-  }
+  if (FDisableCount == 0 || --FDisableCount > 0) return;
+  // Everything that happened while disabled, told once.
+  if (FDisableState != FState) NotifyLinks(deUpdateState, 0);
+  if (FDisableState != dsInactive && FState != dsInactive) NotifyLinks(FDisabledEvent, 0);
 }
 
 void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
-  switch (event) {
-    case deFieldChange: {
-      auto* field = reinterpret_cast<TField*>(info);
-      if (field->GetFieldKind() == fkData && (FState == dsEdit || FState == dsInsert)) {
-        FModified = true;
-        if (!FCalcFieldList.empty() && FCurrent) CalculateFields(*FCurrent);
-      }
-      field->Change();
-      break;
+  if (event == deFieldChange) {
+    auto* field = reinterpret_cast<TField*>(info);
+    if (field->GetFieldKind() == fkData && (FState == dsEdit || FState == dsInsert)) {
+      FModified = true;
+      if (!FCalcFieldList.empty() && FCurrent) CalculateFields(*FCurrent);
     }
-    case dePropertyChange:
-      return;
-    default:
-      break;
+    field->Change();
   }
   if (FDisableCount > 0) {
-    if (event == deLayoutChange) FDisabledEvent = deLayoutChange;
-    if (event != deCheckBrowseMode && event != deUpdateRecord && event != deFocusControl)
-      FEnableEvent = true;
-    if (event != deUpdateState && event != deCheckBrowseMode && event != deUpdateRecord) return;
+    if (event == deLayoutChange || (event == deUpdateState && FState == dsInactive))
+      FDisabledEvent = deLayoutChange;
+    return;
   }
   NotifyLinks(event, info);
 }
@@ -541,6 +532,7 @@ void TDataSet::BeginInsertAppend(bool append) {
   DoBeforeInsert();
   DoBeforeScroll();
   int count = GetViewCount();
+  FInsertPos = append ? count : std::max(0, CursorPosition());
   if (append) {
     // The window ends with the last record, followed by the new one.
     int first = std::max(0, count - (FBufferCount - 1));
@@ -620,26 +612,7 @@ void TDataSet::Post() {
   DoBeforePost();
   CheckRequiredFields();
   bool inserting = FState == dsInsert;
-  int insertPos = 0;
-  if (inserting) {
-    // The view position the new record takes: before the record that follows it.
-    int next = -1;
-    for (int i = FActiveRecord + 1; i < FRecordCount; ++i)
-      if (FSlotPos[static_cast<std::size_t>(i)] >= 0) {
-        next = FSlotPos[static_cast<std::size_t>(i)];
-        break;
-      }
-    if (next < 0) {
-      int prev = -1;
-      for (int i = FActiveRecord - 1; i >= 0; --i)
-        if (FSlotPos[static_cast<std::size_t>(i)] >= 0) {
-          prev = FSlotPos[static_cast<std::size_t>(i)];
-          break;
-        }
-      next = FEOF || prev >= 0 ? prev + 1 : 0;
-    }
-    insertPos = next;
-  }
+  int insertPos = FInsertPos;
   std::int64_t row = InternalPost(*FCurrent, inserting, insertPos);
   FSavedBuffer = TRecordBuffer();
   int pos = FindViewPosition(row);

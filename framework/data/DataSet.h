@@ -314,13 +314,14 @@ class TDataSet : public TComponent {
   int FRecordCount = 0;
   int FActiveRecord = 0;
   int FCursorPos = -1;
+  int FInsertPos = 0;  // view position a new record takes when posted
   TRecordBuffer FCalcBuffer;
   TRecordBuffer FSavedBuffer;  // the record as it was before Edit, for Cancel
   TRecordBuffer* FCurrent = nullptr;
   bool FBOF = true, FEOF = true;
   bool FModified = false;
   int FDisableCount = 0;
-  bool FEnableEvent = false;
+  TDataSetState FDisableState = dsInactive;
   TDataEvent FDisabledEvent = deDataSetChange;
   bool FInCalc = false;
   bool FComponentStateActivePending = false;

@@ -668,7 +668,7 @@ bool TFilterExpression::TImpl::RunTest(const TTest& t,
   }
 
   Variant b = value(t.B.Index);
-  
+  if (a->IsNullOrEmpty() || b.IsNullOrEmpty()) return false;
   int sa = SlotOf(*a), sb = SlotOf(b);
   if (!Comparable(sa, sb)) RaiseCannotCompare(t, *a, &b);
   if (sa == sString && Options.CaseInsensitive)
