@@ -4,6 +4,9 @@
 #include <string_view>
 
 #include "framework/core/Text.h"
+#include "framework/data/DataSet.h"
+#include "framework/data/Field.h"
+#include "library/QorPas.h"
 
 namespace qor {
 
@@ -136,6 +139,44 @@ std::string AndFilters(const std::string& a, const std::string& b) {
   if (a.empty()) return b;
   if (b.empty()) return a;
   return "(" + a + ") and (" + b + ")";
+}
+
+std::string GetFieldNameList(fw::TDataSet* ds, bool sqlStyle, bool withBlobs, bool quote) {
+  const char separator = sqlStyle ? ',' : ';';
+  const bool quoted = sqlStyle && quote;
+  std::string out;
+  for (const fw::TField* f : ds->GetFields()) {
+    if (f->GetFieldKind() != fw::fkData) continue;
+    if (f->IsBlob() && !withBlobs) continue;
+    if (!out.empty()) out.push_back(separator);
+    if (quoted) out.push_back('"');
+    out.append(f->GetFieldName());
+    if (quoted) out.push_back('"');
+  }
+  if (sqlStyle && out.empty()) out = "*";
+  return out;
+}
+
+void CheckFieldNames(fw::TDataSet* ds, const std::string& names) {
+  std::size_t pos = 1;
+  while (pos <= names.size()) ds->FieldByName(fw::ExtractFieldName(names, pos));
+}
+
+std::uint16_t FieldsDisplayWidth(fw::TDataSet* ds, const std::string& names) {
+  if (!ds) return 0;
+  std::uint16_t width = 0;
+  std::size_t pos = 1;
+  while (pos <= names.size()) {
+    const fw::TField* f = ds->FieldByName(fw::ExtractFieldName(names, pos));
+    // Unsigned 16-bit arithmetic: the sum wraps modulo 65536.
+    width = static_cast<std::uint16_t>(width + static_cast<std::uint16_t>(f->GetDisplayWidth()));
+  }
+  return width;
+}
+
+std::uint16_t LookupResultWidth(fw::TField* field) {
+  if (!field) return 0;
+  return FieldsDisplayWidth(field->GetLookupDataSet(), GetStrPropByName(field, "LookupResultField"));
 }
 
 }  // namespace qor

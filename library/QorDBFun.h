@@ -1,7 +1,14 @@
-// Routines that work on query texts and filters of the lookup library.
+// Routines of the lookup library that work on query texts and filters, and on the fields
+// of datasets (field name lists, checks and display widths of field lists).
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+namespace fw {
+class TDataSet;
+class TField;
+}  // namespace fw
 
 namespace qor {
 
@@ -24,5 +31,26 @@ std::string ReplaceOrderBy(const std::string& sql, const std::string& fields, bo
 
 /// The conjunction of two filters: "(a) and (b)"; an empty filter gives the other one.
 std::string AndFilters(const std::string& a, const std::string& b);
+
+/// The names of the dataset's data fields in field order. Calculated and lookup fields
+/// (any FieldKind but fkData) are left out, and so are blob fields (memo, graphic, blob)
+/// unless `withBlobs`. With `sqlStyle` the names are separated by "," (each one in double
+/// quotes when `quote`) and an empty list gives "*"; otherwise they are separated by ";",
+/// `quote` is ignored and an empty list stays empty. `ds` must not be null.
+std::string GetFieldNameList(fw::TDataSet* ds, bool sqlStyle, bool withBlobs, bool quote);
+
+/// Looks up every name of the ";"-separated list with FieldByName: the first unknown name
+/// raises fw::EDatabaseError "<dataset>: Field '<name>' not found". An empty list checks
+/// nothing; `ds` must not be null.
+void CheckFieldNames(fw::TDataSet* ds, const std::string& names);
+
+/// The sum of the DisplayWidth of the fields of the ";"-separated list (each found with
+/// FieldByName, so an unknown name raises), kept in 16 bits: a sum above 65535 wraps.
+/// 0 without a dataset (the list is then not looked at) or for an empty list.
+std::uint16_t FieldsDisplayWidth(fw::TDataSet* ds, const std::string& names);
+
+/// The display width of a lookup field's result: FieldsDisplayWidth of its lookup dataset
+/// over the list in its published "LookupResultField" property. 0 without a field.
+std::uint16_t LookupResultWidth(fw::TField* field);
 
 }  // namespace qor

@@ -849,12 +849,21 @@ void TDataSet::SetFilter(const std::string& text) {
       DatabaseError(e.Message(), this);
     }
   }
-  if (GetActive() && FFiltered && expr) {
-    expr->Bind([this](const std::string& name) { return FieldByName(name)->GetIndex(); });
-  }
+  if (GetActive() && FFiltered && expr) BindFilter(*expr);
   FFilterText = text;
   FFilterExpr = std::move(expr);
   if (GetActive() && FFiltered) RebuildFilter();
+}
+
+void TDataSet::BindFilter(TFilterExpression& expr) {
+  try {
+    expr.Bind([this](const std::string& name) {
+      TField* f = FindField(name);
+      return f ? f->GetIndex() : -1;
+    });
+  } catch (const EDatabaseError& e) {
+    DatabaseError(e.Message(), this);
+  }
 }
 
 void TDataSet::SetFiltered(bool v) {
@@ -881,8 +890,7 @@ bool TDataSet::HasFilter() const { return FFiltered && (FFilterExpr || FOnFilter
 
 void TDataSet::RebuildFilter() {
   CheckBrowseMode();
-  if (FFilterExpr && FFiltered)
-    FFilterExpr->Bind([this](const std::string& name) { return FieldByName(name)->GetIndex(); });
+  if (FFilterExpr && FFiltered) BindFilter(*FFilterExpr);
   std::int64_t row = FCurrent ? FCurrent->RowId : -1;
   FilterChanged();
   int pos = row >= 0 ? FindViewPosition(row) : -1;

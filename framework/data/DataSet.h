@@ -295,6 +295,7 @@ class TDataSet : public TComponent {
   void CheckCanModify() const;
   void NotifyLinks(TDataEvent event, std::intptr_t info);
   void RebuildFilter();
+  void BindFilter(TFilterExpression& expr);
 
   TDataSetState FState = dsInactive;
   std::unique_ptr<TFieldDefs> FFieldDefs;

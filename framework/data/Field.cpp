@@ -66,9 +66,7 @@ const TClassInfo& TField::StaticClass() {
 TField::TField(TComponent* owner) : TComponent(owner) {}
 
 TField::TField(TComponent* owner, TFieldType type, std::int32_t size)
-    : TComponent(owner), FDataType(type), FSize(size) {
-  FAlignment = taLeftJustify;
-}
+    : TComponent(owner), FDataType(type), FSize(size) {}
 
 TField::~TField() {
   if (FDataSet) FDataSet->RemoveField(this);

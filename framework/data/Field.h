@@ -90,9 +90,13 @@ class TField : public TComponent {
   std::int32_t GetDisplayWidth() const;
   void SetDisplayWidth(std::int32_t v) { FDisplayWidth = v; PropertyChanged(true); }
   bool IsDisplayWidthStored() const { return FDisplayWidth > 0; }
-  TAlignment GetAlignment() const { return FAlignment; }
-  void SetAlignment(TAlignment v) { FAlignment = v; PropertyChanged(false); }
-  bool IsAlignmentStored() const { return FAlignment != DefaultAlignment(); }
+  TAlignment GetAlignment() const { return FAlignmentSet ? FAlignment : DefaultAlignment(); }
+  void SetAlignment(TAlignment v) {
+    FAlignment = v;
+    FAlignmentSet = true;
+    PropertyChanged(false);
+  }
+  bool IsAlignmentStored() const { return FAlignmentSet && FAlignment != DefaultAlignment(); }
   const std::string& GetEditMask() const { return FEditMask; }
   void SetEditMask(const std::string& v) { FEditMask = v; }
   bool GetVisible() const { return FVisible; }
@@ -225,6 +229,7 @@ class TField : public TComponent {
   std::string FDisplayLabel;
   std::int32_t FDisplayWidth = 0;
   TAlignment FAlignment = taLeftJustify;
+  bool FAlignmentSet = false;
   std::string FEditMask;
   bool FVisible = true;
   bool FReadOnly = false;
