@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build demo test test-asan clean
+.PHONY: all deps build demo test test-asan bench clean
 
 all: build
 
@@ -30,5 +30,11 @@ test-asan: deps
 	$(BUILD_ASAN)/tests/fw_core_tests --gtest_brief=1
 	$(BUILD_ASAN)/tests/fw_stream_tests --gtest_brief=1
 
+# Benchmarks (optimised build, run by hand).
+bench: deps
+	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQOR_BUILD_BENCH=ON -DQOR_BUILD_TESTS=OFF
+	cmake --build build-bench -j $(JOBS) --target qor_data_bench
+	build-bench/bench/qor_data_bench
+
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) build-bench

@@ -287,7 +287,7 @@ void TDataSet::CalculateFields(TRecordBuffer& buffer) {
   }
   for (TField* f : FCalcFieldList)
     if (f->GetFieldKind() == fkLookup) f->SetAsVariant(f->ComputeLookupValue());
-  if (FAutoCalcFields || true) DoOnCalcFields();
+  DoOnCalcFields();
 }
 
 // ---- navigation -----------------------------------------------------------------------
@@ -471,7 +471,22 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
     auto* field = reinterpret_cast<TField*>(info);
     if (field->GetFieldKind() == fkData && (FState == dsEdit || FState == dsInsert)) {
       FModified = true;
-      if (!FCalcFieldList.empty() && FCurrent) CalculateFields(*FCurrent);
+      if (!FCalcFieldList.empty() && FCurrent) {
+        // AutoCalcFields off: only the lookup values follow the edit at once.
+        if (FAutoCalcFields) {
+          CalculateFields(*FCurrent);
+        } else {
+          std::swap(FCalcBuffer, *FCurrent);
+          TStateSaver saver(FState, dsCalcFields);
+          struct SwapBack {
+            TRecordBuffer& a;
+            TRecordBuffer& b;
+            ~SwapBack() { std::swap(a, b); }
+          } back{FCalcBuffer, *FCurrent};
+          for (TField* f : FCalcFieldList)
+            if (f->GetFieldKind() == fkLookup) f->SetAsVariant(f->ComputeLookupValue());
+        }
+      }
     }
     field->Change();
   }

@@ -153,8 +153,8 @@ class TDataSet : public TComponent {
   bool Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options);
   /// The result fields of the record whose key fields equal the values, without moving;
   /// null when none.
-  Variant Lookup(const std::string& keyFields, const Variant& keyValues,
-                 const std::string& resultFields);
+  virtual Variant Lookup(const std::string& keyFields, const Variant& keyValues,
+                         const std::string& resultFields);
   /// The engine's record search: finds the record and moves the cursor to it without
   /// refilling the buffers (follow with Resync).
   virtual bool LocateRecord(const std::string& keyFields, const Variant& keyValues,

@@ -122,6 +122,7 @@ void TMemDataSet::CheckLayout() {
 }
 
 void TMemDataSet::InternalOpen() {
+  FFieldLists.clear();
   CheckLayout();
   FIndexFields.clear();
   if (!FIndexFieldNames.empty()) FIndexFields = GetFieldList(FIndexFieldNames);
@@ -129,6 +130,7 @@ void TMemDataSet::InternalOpen() {
 }
 
 void TMemDataSet::InternalClose() {
+  FFieldLists.clear();
   FView.clear();
   FRowPos.clear();
   FIndexFields.clear();
@@ -281,38 +283,129 @@ void TMemDataSet::InternalDelete(std::int64_t rowId) {
   }
 }
 
+const std::vector<TField*>& TMemDataSet::CachedFieldList(const std::string& names) {
+  auto it = FFieldLists.find(names);
+  if (it != FFieldLists.end()) return it->second;
+  return FFieldLists.emplace(names, GetFieldList(names)).first->second;
+}
+
+TMemDataSet::THashIndex& TMemDataSet::HashIndexFor(const std::string& keyFields,
+                                                   const std::vector<TField*>& fields) {
+  auto& index = FHashIndexes[keyFields];
+  if (index) return *index;
+  index = std::make_unique<THashIndex>();
+  index->Rows.reserve(FView.size());
+  for (std::int64_t row : FView) {
+    const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride);
+    Variant k;
+    if (fields.size() == 1) {
+      TField* f = fields[0];
+      if (data[f->GetOffset()]) k = f->NativeToVariant(data + f->GetOffset() + 1);
+    } else {
+      std::vector<Variant> values;
+      for (TField* f : fields)
+        values.push_back(data[f->GetOffset()] ? f->NativeToVariant(data + f->GetOffset() + 1) : Variant());
+      k = Variant(std::move(values));
+    }
+    index->Rows.emplace(std::move(k), row);
+  }
+  return *index;
+}
+
+namespace {
+
+/// Compares stored UTF-8 text with a key: ASCII bytes directly, other characters through
+/// Unicode case folding. `key` is already folded when `caseInsensitive`.
+bool TextMatches(const char* text, std::string_view key, bool partial, bool caseInsensitive) {
+  std::size_t i = 0, j = 0;
+  std::string_view t(text);
+  while (j < key.size()) {
+    if (i >= t.size()) return false;
+    unsigned char a = static_cast<unsigned char>(t[i]), b = static_cast<unsigned char>(key[j]);
+    if (a < 0x80 && b < 0x80) {
+      if (caseInsensitive && a >= 'A' && a <= 'Z') a = static_cast<unsigned char>(a + 32);
+      if (a != b) return false;
+      ++i;
+      ++j;
+      continue;
+    }
+    if (!caseInsensitive) {
+      if (a != b) return false;
+      ++i;
+      ++j;
+      continue;
+    }
+    std::size_t i0 = i;
+    Utf8Next(t, i);
+    std::string folded = CaseFold(t.substr(i0, i - i0));
+    if (key.compare(j, folded.size(), folded) != 0) return false;
+    j += folded.size();
+  }
+  return partial || i == t.size();
+}
+
+}  // namespace
+
+int TMemDataSet::ScanText(const TField* field, const std::string& key, bool partial,
+                          bool caseInsensitive) const {
+  std::string k = caseInsensitive ? CaseFold(key) : key;
+  const std::size_t offset = static_cast<std::size_t>(field->GetOffset());
+  const std::size_t stride = static_cast<std::size_t>(FStride);
+  const std::uint8_t* base = FRowData.data();
+  for (std::size_t pos = 0; pos < FView.size(); ++pos) {
+    const std::uint8_t* p = base + static_cast<std::size_t>(FView[pos]) * stride + offset;
+    if (!p[0]) continue;
+    if (TextMatches(reinterpret_cast<const char*>(p + 1), k, partial, caseInsensitive))
+      return static_cast<int>(pos);
+  }
+  return -1;
+}
+
 bool TMemDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValues,
                                TLocateOptions options, bool syncCursor) {
-  if (!options.Empty()) return TDataSet::LocateRecord(keyFields, keyValues, options, syncCursor);
   CheckActive();
-  auto fields = GetFieldList(keyFields);
-  for (TField* f : fields)
-    if (f->GetFieldKind() != fkData || f->IsBlob())
-      return TDataSet::LocateRecord(keyFields, keyValues, options, syncCursor);
-  std::string key = CaseFold(keyFields);
-  auto& index = FHashIndexes[key];
-  if (!index) {
-    index = std::make_unique<THashIndex>();
-    index->Rows.reserve(FView.size());
-    for (std::int64_t row : FView) {
-      const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride);
-      Variant k;
-      if (fields.size() == 1) {
-        TField* f = fields[0];
-        if (data[f->GetOffset()]) k = f->NativeToVariant(data + f->GetOffset() + 1);
-      } else {
-        std::vector<Variant> values;
-        for (TField* f : fields)
-          values.push_back(data[f->GetOffset()] ? f->NativeToVariant(data + f->GetOffset() + 1) : Variant());
-        k = Variant(std::move(values));
-      }
-      index->Rows.emplace(std::move(k), row);
-    }
+  const auto& fields = CachedFieldList(keyFields);
+  bool stored = true;
+  for (TField* f : fields) stored = stored && f->GetFieldKind() == fkData && !f->IsBlob();
+  if (stored && fields.size() == 1 && fields[0]->GetDataType() == ftString && !keyValues.IsNull() &&
+      !keyValues.IsArray()) {
+    if (GetState() == dsEdit || GetState() == dsInsert) CheckBrowseMode();
+    int pos = ScanText(fields[0], keyValues.AsString(), options.Contains(loPartialKey),
+                       options.Contains(loCaseInsensitive));
+    if (pos < 0) return false;
+    if (syncCursor) InternalGotoBookmark(FView[static_cast<std::size_t>(pos)]);
+    return true;
   }
-  auto it = index->Rows.find(keyValues);
-  if (it == index->Rows.end()) return false;
+  if (!options.Empty() || !stored) return TDataSet::LocateRecord(keyFields, keyValues, options, syncCursor);
+  if (GetState() == dsEdit || GetState() == dsInsert) CheckBrowseMode();
+  THashIndex& index = HashIndexFor(keyFields, fields);
+  auto it = index.Rows.find(keyValues);
+  if (it == index.Rows.end()) return false;
   if (syncCursor) InternalGotoBookmark(it->second);
   return true;
+}
+
+Variant TMemDataSet::Lookup(const std::string& keyFields, const Variant& keyValues,
+                            const std::string& resultFields) {
+  CheckActive();
+  const auto& keys = CachedFieldList(keyFields);
+  const auto& results = CachedFieldList(resultFields);
+  bool stored = true;
+  for (TField* f : keys) stored = stored && f->GetFieldKind() == fkData && !f->IsBlob();
+  for (TField* f : results) stored = stored && f->GetFieldKind() == fkData && !f->IsBlob();
+  if (!stored) return TDataSet::Lookup(keyFields, keyValues, resultFields);
+  THashIndex& index = HashIndexFor(keyFields, keys);
+  auto it = index.Rows.find(keyValues);
+  if (it == index.Rows.end()) return {};
+  const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(it->second) * static_cast<std::size_t>(FStride);
+  auto value = [&](TField* f) {
+    return data[f->GetOffset()] ? f->NativeToVariant(data + f->GetOffset() + 1) : Variant();
+  };
+  if (results.size() == 1) return value(results[0]);
+  std::vector<Variant> values;
+  values.reserve(results.size());
+  for (TField* f : results) values.push_back(value(f));
+  return Variant(std::move(values));
 }
 
 }  // namespace fw

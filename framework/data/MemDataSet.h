@@ -74,6 +74,9 @@ class TMemDataSet : public TDataSet {
 
   bool LocateRecord(const std::string& keyFields, const Variant& keyValues, TLocateOptions options,
                     bool syncCursor) override;
+  /// Reads the result fields straight from the stored row found through the hash index.
+  Variant Lookup(const std::string& keyFields, const Variant& keyValues,
+                 const std::string& resultFields) override;
   /// Number of stored rows (deleted ones excluded), whatever the filter.
   std::int64_t GetStoredRowCount() const { return FLiveRows; }
 
@@ -107,6 +110,12 @@ class TMemDataSet : public TDataSet {
 
  private:
   void CheckLayout();
+  /// The fields of a field list, resolved once per open.
+  const std::vector<TField*>& CachedFieldList(const std::string& names);
+  struct THashIndex;
+  THashIndex& HashIndexFor(const std::string& keyFields, const std::vector<TField*>& fields);
+  /// The view position of the first row whose text field matches, scanning stored text.
+  int ScanText(const TField* field, const std::string& key, bool partial, bool caseInsensitive) const;
   void InvalidateIndexes();
   void RebuildPositions(std::size_t from);
 
@@ -123,8 +132,8 @@ class TMemDataSet : public TDataSet {
   std::vector<std::int64_t> FView;
   std::vector<int> FRowPos;  // view position of each stored row, -1 when not in the view
 
-  struct THashIndex;
   std::unordered_map<std::string, std::unique_ptr<THashIndex>> FHashIndexes;
+  std::unordered_map<std::string, std::vector<TField*>> FFieldLists;
 };
 
 }  // namespace fw
