@@ -23,12 +23,12 @@ demo: build
 test: build test-asan
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The core and stream layers again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The non-visual layers again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests qor_base_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON
-	cmake --build $(BUILD_ASAN) -j $(JOBS) --target fw_core_tests fw_stream_tests
-	$(BUILD_ASAN)/tests/fw_core_tests --gtest_brief=1
-	$(BUILD_ASAN)/tests/fw_stream_tests --gtest_brief=1
+	cmake --build $(BUILD_ASAN) -j $(JOBS) --target $(ASAN_TESTS)
+	@for t in $(ASAN_TESTS); do echo "== $$t (sanitizers)"; $(BUILD_ASAN)/tests/$$t --gtest_brief=1 || exit 1; done
 
 # Benchmarks (optimised build, run by hand).
 bench: deps

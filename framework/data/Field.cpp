@@ -42,6 +42,7 @@ const TClassInfo& TField::StaticClass() {
   static const TClassInfo& info =
       TClassBuilder<TField>("TField", &TComponent::StaticClass())
           .Prop("Alignment", &TField::GetAlignment, &TField::SetAlignment).Stored(&TField::IsAlignmentStored)
+          .Prop("DataSet", &TField::GetDataSet, &TField::SetDataSet).Stored(false)
           .Prop("DisplayLabel", &TField::GetDisplayLabel, &TField::SetDisplayLabel).Stored(&TField::IsDisplayLabelStored)
           .Prop("DisplayWidth", &TField::GetDisplayWidth, &TField::SetDisplayWidth).Stored(&TField::IsDisplayWidthStored)
           .Prop("EditMask", &TField::GetEditMask, &TField::SetEditMask)
