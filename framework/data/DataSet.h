@@ -266,7 +266,7 @@ class TDataSet : public TComponent {
   virtual void LoadRow(std::int64_t rowId, TRecordBuffer& buffer) const = 0;
   /// Stores a posted record: a new row (inserting, placed in the view at `position` when
   /// the view has no order) or the row it came from. Returns the row.
-  virtual std::int64_t InternalPost(const TRecordBuffer& buffer, bool inserting, int position) = 0;
+  virtual std::int64_t InternalPost(TRecordBuffer& buffer, bool inserting, int position) = 0;
   virtual void InternalDelete(std::int64_t rowId) = 0;
   /// Re-reads the rows from where they come from (nothing for rows held only in memory).
   virtual void InternalRefresh() {}

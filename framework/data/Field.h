@@ -163,6 +163,8 @@ class TField : public TComponent {
   void SetData(const void* buffer);
   /// The value of the field's native data (DataSize bytes), whatever the current record.
   Variant NativeToVariant(const void* data) const { return FromNative(data); }
+  /// Writes a value as the field's native data (DataSize bytes); conversion errors raise.
+  void VariantToNative(const Variant& v, void* data) const { ToNative(v, data); }
   /// Blob content (blob fields).
   std::string GetBlob() const;
   void SetBlob(const std::string& data);

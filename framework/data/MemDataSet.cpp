@@ -182,6 +182,7 @@ void TMemDataSet::BuildView() {
   bool filtered = HasFilter();
   for (std::size_t r = 0; r < FDeleted.size(); ++r) {
     if (FDeleted[r]) continue;
+    if (!RowInRange(static_cast<std::int64_t>(r))) continue;
     if (filtered && !RecordAccepted(static_cast<std::int64_t>(r))) continue;
     FView.push_back(static_cast<std::int64_t>(r));
   }
@@ -244,7 +245,7 @@ TField* TMemDataSet::GetIndexField(int index) const {
   return FIndexFields[static_cast<std::size_t>(index)];
 }
 
-std::int64_t TMemDataSet::InternalPost(const TRecordBuffer& buffer, bool inserting, int position) {
+std::int64_t TMemDataSet::InternalPost(TRecordBuffer& buffer, bool inserting, int position) {
   std::int64_t row = inserting ? static_cast<std::int64_t>(FDeleted.size()) : buffer.RowId;
   StoreRow(row, buffer, inserting);
   if (inserting) AppendStoredRow();
@@ -259,7 +260,7 @@ std::int64_t TMemDataSet::InternalPost(const TRecordBuffer& buffer, bool inserti
       FBlobs.erase(row);
   }
   InvalidateIndexes();
-  if (!FIndexFields.empty() || HasFilter()) {
+  if (!FIndexFields.empty() || HasFilter() || FRangeActive) {
     BuildView();
   } else if (inserting) {
     position = std::clamp(position, 0, static_cast<int>(FView.size()));

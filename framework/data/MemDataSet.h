@@ -87,7 +87,7 @@ class TMemDataSet : public TDataSet {
   std::int64_t GetViewRow(int position) const override { return FView[static_cast<std::size_t>(position)]; }
   int FindViewPosition(std::int64_t rowId) const override;
   void LoadRow(std::int64_t rowId, TRecordBuffer& buffer) const override;
-  std::int64_t InternalPost(const TRecordBuffer& buffer, bool inserting, int position) override;
+  std::int64_t InternalPost(TRecordBuffer& buffer, bool inserting, int position) override;
   void InternalDelete(std::int64_t rowId) override;
   void FilterChanged() override { BuildView(); }
   bool GetReadOnlyDataSet() const override { return FReadOnly; }
@@ -104,8 +104,13 @@ class TMemDataSet : public TDataSet {
   void BuildView();
   /// Rows that the subclass will append: reserves room.
   void ReserveRows(std::int64_t count);
-  /// Called before a row is written or removed (engines write through here).
-  virtual void StoreRow(std::int64_t rowId, const TRecordBuffer& buffer, bool inserting) {}
+  /// Set while RowInRange restricts the view (posted records then rebuild it).
+  bool FRangeActive = false;
+  /// Whether a stored row belongs to the view (a detail's range); beside the filter.
+  virtual bool RowInRange(std::int64_t rowId) { return true; }
+  /// Called before a row is written or removed (engines write through here; a new
+  /// record's automatic numbers may be filled into the buffer).
+  virtual void StoreRow(std::int64_t rowId, TRecordBuffer& buffer, bool inserting) {}
   virtual void RemoveRow(std::int64_t rowId) {}
 
  private:

@@ -1,0 +1,84 @@
+// TDatabase: a connection to the data of an alias. A standard alias is a directory of
+// table files, one SQLite file per table named as the table ("People.db"); such a database
+// is not SQL-based. An SQL alias (driver "SQLITE") is one SQLite database file and is
+// SQL-based. Table files are attached to the connection on demand.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/Component.h"
+#include "framework/core/Strings.h"
+
+struct sqlite3;
+
+namespace fw {
+
+class TDBDataSet;
+
+class TDatabase : public TComponent {
+  FW_CLASS(TDatabase)
+ public:
+  explicit TDatabase(TComponent* owner);
+  ~TDatabase() override;
+
+  const std::string& GetDatabaseName() const { return FDatabaseName; }
+  void SetDatabaseName(const std::string& name);
+  const std::string& GetAliasName() const { return FAliasName; }
+  void SetAliasName(const std::string& name);
+  const std::string& GetDriverName() const { return FDriverName; }
+  void SetDriverName(const std::string& name);
+  TStrings* GetParams() const { return FParams.get(); }
+  void SetParams(TStrings* params);
+  bool GetConnected() const { return FConnection != nullptr; }
+  void SetConnected(bool value);
+  void Open() { SetConnected(true); }
+  void Close() { SetConnected(false); }
+  /// True for an SQL alias (one SQLite database), false for a directory of table files.
+  bool IsSQLBased() const;
+  bool GetTemporary() const { return FTemporary; }
+  void SetTemporary(bool v) { FTemporary = v; }
+
+  /// The directory of a standard database, or the database file of an SQL one.
+  const std::string& GetPath() const { return FPath; }
+  /// The connection (connects first).
+  sqlite3* Handle();
+  /// The full path of a table's file in a standard database: an existing file whose name
+  /// matches ignoring case, else the path as given.
+  std::string TableFilePath(const std::string& tableName) const;
+  /// The SQL name of a table: "People"."db" for the file People.db of a standard
+  /// database (attaching the file when needed), "People" in an SQL database.
+  std::string TableSQLName(const std::string& tableName, bool mustExist);
+  /// Attaches the table files that an SQL text names (standard databases).
+  void AttachTablesOf(const std::string& sql);
+  /// Runs SQL without results; raises EDatabaseError quoting the statement and the reason.
+  void Execute(const std::string& sql);
+  /// Raises EDatabaseError for an SQLite result code, naming `what` and the engine's reason.
+  [[noreturn]] void Fail(const std::string& what) const;
+
+  // Datasets that use the database.
+  const std::vector<TDBDataSet*>& GetDataSets() const { return FDataSets; }
+  int GetDataSetCount() const { return static_cast<int>(FDataSets.size()); }
+  void AddDataSet(TDBDataSet* ds);
+  void RemoveDataSet(TDBDataSet* ds);
+  int FUseCount = 0;  // users through TSession::OpenDatabase
+
+ private:
+  void Connect();
+  void Disconnect();
+  void Attach(const std::string& schema, const std::string& file);
+
+  std::string FDatabaseName, FAliasName, FDriverName;
+  std::unique_ptr<TStringList> FParams;
+  bool FTemporary = false;
+  bool FSQLBased = false;
+  std::string FPath;
+  int FBusyTimeout = 5000;
+  sqlite3* FConnection = nullptr;
+  std::vector<std::string> FAttached;  // schemas, oldest first
+  std::vector<TDBDataSet*> FDataSets;
+};
+
+}  // namespace fw

@@ -1,0 +1,467 @@
+// The engine's session: aliases of this process and of the persistent alias store (a
+// small text file of "[Name]" sections written atomically), and the list of databases.
+#include "framework/engine/Session.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "framework/core/Exceptions.h"
+#include "framework/core/Strings.h"
+#include "framework/core/Text.h"
+#include "framework/engine/Database.h"
+
+namespace fw {
+
+namespace {
+
+constexpr const char* SAliasExists = "Alias '%s' already exists";
+constexpr const char* SAliasNotFound = "Alias '%s' not found";
+constexpr const char* SInvalidAliasName = "Invalid alias name '%s'";
+constexpr const char* SInvalidAliasDriver = "Invalid driver name '%s' of alias '%s'";
+constexpr const char* SInvalidAliasParam = "Invalid parameter '%s' of alias '%s'";
+constexpr const char* SStoreUnreadable = "Cannot read the alias store %s: %s";
+constexpr const char* SStoreUnwritable = "Cannot write the alias store %s: %s";
+constexpr const char* SStoreCorrupt = "Corrupt alias store %s, line %d: %s";
+
+constexpr const char* SDriverKey = "DRIVER";
+
+bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+
+// A name that the store can hold as a "[Name]" section and give back unchanged.
+bool IsValidAliasName(const std::string& name) {
+  return !name.empty() && Trim(name) == name && name.find_first_of("=[]\r\n") == std::string::npos;
+}
+
+void CheckAliasName(const std::string& name) {
+  if (!IsValidAliasName(name)) DatabaseErrorFmt(SInvalidAliasName, {name});
+}
+
+// Splits "NAME=VALUE" into its trimmed parts; false without '=' or without a name.
+bool SplitParam(const std::string& line, std::string& key, std::string& value) {
+  std::size_t eq = line.find('=');
+  if (eq == std::string::npos) return false;
+  key = Trim(std::string_view(line).substr(0, eq));
+  value = Trim(std::string_view(line).substr(eq + 1));
+  return !key.empty();
+}
+
+// The parameters as the store writes them ("NAME=VALUE", both trimmed). A parameter must
+// not read back as something else: a comment, a section, the DRIVER line or two lines.
+std::vector<std::string> CheckedParams(const std::string& alias, const std::vector<std::string>& params) {
+  std::vector<std::string> out;
+  out.reserve(params.size());
+  for (const std::string& p : params) {
+    std::string key, value;
+    if (HasLineBreak(p) || !SplitParam(p, key, value) || key[0] == ';' || key[0] == '#' ||
+        key[0] == '[' || SameText(key, SDriverKey))
+      DatabaseErrorFmt(SInvalidAliasParam, {p, alias});
+    out.push_back(key + "=" + value);
+  }
+  return out;
+}
+
+std::string CheckedDriver(const std::string& alias, const std::string& driver) {
+  std::string d = Trim(driver);
+  if (d.empty() || HasLineBreak(d)) DatabaseErrorFmt(SInvalidAliasDriver, {driver, alias});
+  return d;
+}
+
+// Where AddAlias and DeleteAlias act: the store unless the mode is exactly [cfmSession]
+// or leaves cfmPersistent out.
+bool ActsOnStore(TConfigMode mode) {
+  return !(mode == TConfigMode{cfmSession}) && mode.Contains(cfmPersistent);
+}
+bool SeesStore(TConfigMode mode) { return mode.Contains(cfmPersistent) || mode.Contains(cfmVirtual); }
+bool SeesSession(TConfigMode mode) { return mode.Contains(cfmSession) || mode.Contains(cfmVirtual); }
+
+std::string ErrnoText(int err) { return std::strerror(err); }
+
+// The whole file; false when it does not exist. Raises when it exists but cannot be read.
+bool ReadStoreFile(const std::string& path, std::string& text) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT) return false;
+    DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(errno)});
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(err)});
+  }
+  text.clear();
+  char buf[8192];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(err)});
+    }
+    text.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// Creates a directory and its missing parents (mode 0700 for the ones created).
+bool MakeDirectories(const std::string& dir, int& err) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return true;
+    err = ENOTDIR;
+    return false;
+  }
+  std::string parent = DirectoryOf(dir);
+  if (parent != dir && !MakeDirectories(parent, err)) return false;
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    err = errno;
+    return false;
+  }
+  return true;
+}
+
+// Writes the text to a new file beside `path` and renames it over `path`, so that readers
+// see either the old store or the new one. A new store gets mode 0600; an existing one
+// keeps its mode.
+void WriteStoreFile(const std::string& path, const std::string& text) {
+  int err = 0;
+  std::string dir = DirectoryOf(path);
+  if (!MakeDirectories(dir, err)) DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(err)});
+
+  std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+  std::string temp = (dir == "/" ? "/" : dir + "/") + "." + name + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());  // creates the file with mode 0600
+  if (fd < 0) DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(errno)});
+
+  auto fail = [&](int e) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(e)});
+  };
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && ::fchmod(fd, st.st_mode & 07777) != 0) fail(errno);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(errno);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) fail(errno);
+  if (::close(fd) != 0) {
+    err = errno;
+    ::unlink(temp.c_str());
+    DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(err)});
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    err = errno;
+    ::unlink(temp.c_str());
+    DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(err)});
+  }
+}
+
+std::string EnvValue(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
+
+}  // namespace
+
+const TClassInfo& TSession::StaticClass() {
+  static const TClassInfo& info = TClassBuilder<TSession>("TSession", &TComponent::StaticClass()).Build();
+  return info;
+}
+
+TSession::TSession(TComponent* owner) : TComponent(owner) {}
+
+TSession::~TSession() {
+  // Free the databases the session owns while the list is still here: each one leaves
+  // the list through RemoveDatabase as it is freed. Whatever is left belongs to others.
+  Destroying();
+  DestroyComponents();
+  FDatabases.clear();
+}
+
+// ---- Aliases --------------------------------------------------------------------
+
+std::string TSession::AliasStorePath() {
+  std::string path = EnvValue("QOR_ALIAS_STORE");
+  if (!path.empty()) return path;
+  std::string config = EnvValue("XDG_CONFIG_HOME");
+  if (config.empty()) {
+    std::string home = EnvValue("HOME");
+    if (home.empty()) {
+      if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) home = pw->pw_dir;
+    }
+    config = home + "/.config";
+  }
+  return config + "/qorlookup/aliases.conf";
+}
+
+std::vector<TSession::TAlias> TSession::LoadStore() const {
+  const std::string path = AliasStorePath();
+  std::string text;
+  if (!ReadStoreFile(path, text)) return {};
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+
+  std::vector<TAlias> aliases;
+  int sectionLine = 0;   // line of the current section's header
+  bool hasDriver = false;
+  auto corrupt = [&](int line, const std::string& what) {
+    DatabaseErrorFmt(SStoreCorrupt, {path, line, what});
+  };
+  auto endSection = [&]() {
+    if (!aliases.empty() && !hasDriver)
+      corrupt(sectionLine, Format("alias '%s' has no DRIVER line", {aliases.back().Name}));
+  };
+
+  int lineNo = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNo;
+    std::string t = Trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+
+    if (t[0] == '[') {
+      endSection();
+      if (t.back() != ']') corrupt(lineNo, "section header without ']'");
+      std::string name = Trim(std::string_view(t).substr(1, t.size() - 2));
+      if (!IsValidAliasName(name)) corrupt(lineNo, Format("invalid alias name '%s'", {name}));
+      for (const TAlias& a : aliases)
+        if (SameText(a.Name, name)) corrupt(lineNo, Format("duplicate alias '%s'", {name}));
+      aliases.push_back({name, {}, {}});
+      sectionLine = lineNo;
+      hasDriver = false;
+      continue;
+    }
+
+    if (aliases.empty()) corrupt(lineNo, "line outside an alias section");
+    std::string key, value;
+    if (t.find('=') == std::string::npos) corrupt(lineNo, "line without '='");
+    if (!SplitParam(t, key, value)) corrupt(lineNo, "parameter without a name");
+    TAlias& alias = aliases.back();
+    if (SameText(key, SDriverKey)) {
+      if (hasDriver) corrupt(lineNo, Format("second DRIVER line of alias '%s'", {alias.Name}));
+      if (value.empty()) corrupt(lineNo, Format("empty DRIVER of alias '%s'", {alias.Name}));
+      alias.Driver = value;
+      hasDriver = true;
+    } else {
+      alias.Params.push_back(key + "=" + value);
+    }
+  }
+  endSection();
+  return aliases;
+}
+
+void TSession::SaveStore(const std::vector<TAlias>& aliases) const {
+  std::string text;
+  for (const TAlias& a : aliases) {
+    if (!text.empty()) text += '\n';
+    text += "[" + a.Name + "]\n";
+    text += std::string(SDriverKey) + "=" + a.Driver + "\n";
+    for (const std::string& p : a.Params) text += p + "\n";
+  }
+  WriteStoreFile(AliasStorePath(), text);
+}
+
+const TSession::TAlias* TSession::FindSessionAlias(const std::string& name) const {
+  for (const TAlias& a : FSessionAliases)
+    if (SameText(a.Name, name)) return &a;
+  return nullptr;
+}
+
+bool TSession::FindAlias(const std::string& name, TAlias& out) const {
+  // A session alias hides a stored one of the same name, so the store is read only when
+  // the session has none.
+  if (SeesSession(FConfigMode)) {
+    if (const TAlias* a = FindSessionAlias(name)) {
+      out = *a;
+      return true;
+    }
+  }
+  if (SeesStore(FConfigMode)) {
+    for (TAlias& a : LoadStore())
+      if (SameText(a.Name, name)) {
+        out = std::move(a);
+        return true;
+      }
+  }
+  return false;
+}
+
+bool TSession::IsAlias(const std::string& name) const {
+  TAlias alias;
+  return FindAlias(name, alias);
+}
+
+void TSession::AddStandardAlias(const std::string& name, const std::string& path,
+                                const std::string& defaultDriver) {
+  AddAlias(name, szCFGDBSTANDARD, {"PATH=" + path, "DEFAULT DRIVER=" + defaultDriver});
+}
+
+void TSession::AddAlias(const std::string& name, const std::string& driver,
+                        const std::vector<std::string>& params) {
+  CheckAliasName(name);
+  TAlias alias{name, CheckedDriver(name, driver), CheckedParams(name, params)};
+  if (ActsOnStore(FConfigMode)) {
+    std::vector<TAlias> stored = LoadStore();
+    for (const TAlias& a : stored)
+      if (SameText(a.Name, name)) DatabaseErrorFmt(SAliasExists, {name});
+    stored.push_back(std::move(alias));
+    SaveStore(stored);
+  } else {
+    if (FindSessionAlias(name)) DatabaseErrorFmt(SAliasExists, {name});
+    FSessionAliases.push_back(std::move(alias));
+  }
+}
+
+void TSession::DeleteAlias(const std::string& name) {
+  auto same = [&](const TAlias& a) { return SameText(a.Name, name); };
+  if (ActsOnStore(FConfigMode)) {
+    std::vector<TAlias> stored = LoadStore();
+    auto it = std::find_if(stored.begin(), stored.end(), same);
+    if (it == stored.end()) DatabaseErrorFmt(SAliasNotFound, {name});
+    stored.erase(it);
+    SaveStore(stored);
+  } else {
+    auto it = std::find_if(FSessionAliases.begin(), FSessionAliases.end(), same);
+    if (it == FSessionAliases.end()) DatabaseErrorFmt(SAliasNotFound, {name});
+    FSessionAliases.erase(it);
+  }
+}
+
+std::vector<std::string> TSession::GetAliasNames() const {
+  std::vector<std::string> names;
+  if (SeesSession(FConfigMode))
+    for (const TAlias& a : FSessionAliases) names.push_back(a.Name);
+  if (SeesStore(FConfigMode)) {
+    std::vector<TAlias> stored = LoadStore();
+    std::size_t own = names.size();
+    for (const TAlias& a : stored) {
+      bool hidden = std::any_of(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(own),
+                                [&](const std::string& n) { return SameText(n, a.Name); });
+      if (!hidden) names.push_back(a.Name);
+    }
+  }
+  std::sort(names.begin(), names.end(),
+            [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  return names;
+}
+
+void TSession::GetAliasNames(TStrings* list) const {
+  std::vector<std::string> names = GetAliasNames();  // may raise: leave the list alone then
+  list->BeginUpdate();
+  try {
+    list->Clear();
+    for (const std::string& n : names) list->Add(n);
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+
+std::string TSession::GetAliasDriverName(const std::string& name) const {
+  TAlias alias;
+  if (!FindAlias(name, alias)) DatabaseErrorFmt(SAliasNotFound, {name});
+  return alias.Driver;
+}
+
+std::vector<std::string> TSession::GetAliasParams(const std::string& name) const {
+  TAlias alias;
+  if (!FindAlias(name, alias)) DatabaseErrorFmt(SAliasNotFound, {name});
+  return alias.Params;
+}
+
+// ---- Databases ------------------------------------------------------------------
+
+TDatabase* TSession::GetDatabase(int index) const {
+  if (index < 0 || index >= GetDatabaseCount()) ListIndexError(index);
+  return FDatabases[static_cast<std::size_t>(index)];
+}
+
+TDatabase* TSession::FindDatabase(const std::string& name) const {
+  if (name.empty()) return nullptr;
+  for (TDatabase* db : FDatabases)
+    if (SameText(db->GetDatabaseName(), name)) return db;
+  return nullptr;
+}
+
+TDatabase* TSession::OpenDatabase(const std::string& name) {
+  TDatabase* db = FindDatabase(name);
+  if (db) {
+    db->Open();
+  } else {
+    if (!IsAlias(name)) DatabaseErrorFmt(SAliasNotFound, {name});
+    // Held until it is connected, so that a failure frees it again.
+    std::unique_ptr<TDatabase> created(new TDatabase(this));
+    db = created.get();
+    AddDatabase(db);  // databases register with the default session; this may be another
+    try {
+      db->SetDatabaseName(name);
+      db->SetAliasName(name);
+      db->SetTemporary(true);
+      db->Open();
+    } catch (...) {
+      RemoveDatabase(db);
+      throw;
+    }
+    created.release();
+  }
+  ++db->FUseCount;
+  return db;
+}
+
+void TSession::CloseDatabase(TDatabase* database) {
+  if (!database) return;
+  if (database->FUseCount > 0) --database->FUseCount;
+  if (database->FUseCount == 0 && database->GetTemporary()) {
+    RemoveDatabase(database);
+    delete database;
+  }
+}
+
+void TSession::AddDatabase(TDatabase* database) {
+  if (database && std::find(FDatabases.begin(), FDatabases.end(), database) == FDatabases.end())
+    FDatabases.push_back(database);
+}
+
+void TSession::RemoveDatabase(TDatabase* database) {
+  auto it = std::find(FDatabases.begin(), FDatabases.end(), database);
+  if (it != FDatabases.end()) FDatabases.erase(it);
+}
+
+TSession* Session() {
+  static const std::unique_ptr<TSession> session = [] {
+    auto s = std::make_unique<TSession>(nullptr);
+    s->SetName("Session");
+    return s;
+  }();
+  return session.get();
+}
+
+}  // namespace fw
