@@ -33,8 +33,9 @@ test-asan: deps
 # Benchmarks (optimised build, run by hand).
 bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQOR_BUILD_BENCH=ON -DQOR_BUILD_TESTS=OFF
-	cmake --build build-bench -j $(JOBS) --target qor_data_bench
+	cmake --build build-bench -j $(JOBS) --target qor_data_bench qor_engine_bench
 	build-bench/bench/qor_data_bench
+	build-bench/bench/qor_engine_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) build-bench

@@ -1,11 +1,18 @@
 #include "library/QorDBFun.h"
 
 #include <cstddef>
+#include <exception>
+#include <memory>
 #include <string_view>
 
+#include "framework/core/Exceptions.h"
+#include "framework/core/Strings.h"
 #include "framework/core/Text.h"
+#include "framework/core/TypInfo.h"
 #include "framework/data/DataSet.h"
 #include "framework/data/Field.h"
+#include "framework/data/MemDataSet.h"
+#include "framework/engine/DBDataSet.h"
 #include "library/QorPas.h"
 
 namespace qor {
@@ -177,6 +184,206 @@ std::uint16_t FieldsDisplayWidth(fw::TDataSet* ds, const std::string& names) {
 std::uint16_t LookupResultWidth(fw::TField* field) {
   if (!field) return 0;
   return FieldsDisplayWidth(field->GetLookupDataSet(), GetStrPropByName(field, "LookupResultField"));
+}
+
+namespace {
+
+/// DisableControls now, EnableControls when the scope ends.
+class TControlsDisabler {
+ public:
+  explicit TControlsDisabler(fw::TDataSet* ds) : FDataSet(ds) { ds->DisableControls(); }
+  ~TControlsDisabler() { FDataSet->EnableControls(); }
+  TControlsDisabler(const TControlsDisabler&) = delete;
+  TControlsDisabler& operator=(const TControlsDisabler&) = delete;
+
+ private:
+  fw::TDataSet* FDataSet;
+};
+
+/// The dataset's bookmark of its current record, freed when the scope ends.
+class TBookmarkHolder {
+ public:
+  explicit TBookmarkHolder(fw::TDataSet* ds) : FDataSet(ds), FBookmark(ds->GetBookmark()) {}
+  ~TBookmarkHolder() { FDataSet->FreeBookmark(FBookmark); }
+  TBookmarkHolder(const TBookmarkHolder&) = delete;
+  TBookmarkHolder& operator=(const TBookmarkHolder&) = delete;
+  fw::TBookmark Get() const { return FBookmark; }
+
+ private:
+  fw::TDataSet* FDataSet;
+  fw::TBookmark FBookmark;
+};
+
+/// The published "SQL" property of a dataset's class: a string list (read and written as
+/// one text) or a plain string. `Prop` is null when the class has neither.
+struct TSQLProp {
+  fw::TDataSet* DataSet = nullptr;
+  const fw::TPropInfo* Prop = nullptr;
+  fw::TStrings* Lines = nullptr;
+
+  explicit TSQLProp(fw::TDataSet* ds) : DataSet(ds) {
+    const fw::TPropInfo* p = fw::GetPropInfo(ds, "SQL");
+    if (!p) return;
+    if (p->Kind == fw::TTypeKind::tkClass) {
+      Lines = dynamic_cast<fw::TStrings*>(fw::GetObjectProp(ds, p));
+      if (Lines) Prop = p;
+    } else if (p->Kind == fw::TTypeKind::tkString) {
+      Prop = p;
+    }
+  }
+  explicit operator bool() const { return Prop != nullptr; }
+  std::string GetText() const { return Lines ? Lines->GetText() : fw::GetStrProp(DataSet, Prop); }
+  void SetText(const std::string& text) const {
+    if (Lines)
+      Lines->SetText(text);
+    else
+      fw::SetStrProp(DataSet, Prop, text);
+  }
+};
+
+/// The Fields of the first primary or unique definition, after bringing the definitions
+/// up to date; empty when there is none.
+std::string UniqueIndexFields(fw::TIndexDefs* defs) {
+  defs->Update();
+  for (int i = 0; i < defs->GetCount(); ++i) {
+    const fw::TIndexDef* def = defs->GetItem(i);
+    if (def->GetOptions().Contains(fw::ixPrimary) || def->GetOptions().Contains(fw::ixUnique))
+      return def->GetFields();
+  }
+  return {};
+}
+
+/// The index definitions of a dataset: its published "IndexDefs", else a table's own.
+fw::TIndexDefs* IndexDefsOf(fw::TDataSet* ds) {
+  if (const fw::TPropInfo* p = fw::GetPropInfo(ds, "IndexDefs"); p && p->Kind == fw::TTypeKind::tkClass)
+    return dynamic_cast<fw::TIndexDefs*>(fw::GetObjectProp(ds, p));
+  if (auto* table = dynamic_cast<fw::TTable*>(ds)) return table->GetIndexDefs();
+  return nullptr;
+}
+
+}  // namespace
+
+std::string GetUniqueFields(fw::TDataSet* ds) {
+  if (!ds) return {};
+  std::string fields = GetStrPropByName(ds, "UniqueFields");
+  if (!fields.empty()) return fields;
+
+  if (fw::TIndexDefs* defs = IndexDefsOf(ds)) {
+    fields = UniqueIndexFields(defs);
+    if (!fields.empty()) return fields;
+  }
+
+  if (auto* dbDataSet = dynamic_cast<fw::TDBDataSet*>(ds)) {
+    const std::string tableName = GetStrPropByName(ds, "TableName");
+    if (!tableName.empty()) {
+      // The indexes of the table the dataset reads, through a table of its own.
+      auto table = std::make_unique<fw::TTable>(nullptr);
+      try {
+        table->SetDatabaseName(dbDataSet->GetDatabaseName());
+        table->SetTableName(tableName);
+        fields = UniqueIndexFields(table->GetIndexDefs());
+      } catch (const std::exception&) {
+        // A table that cannot be read has no answer to give.
+        fields.clear();
+      }
+      if (!fields.empty()) return fields;
+    }
+  }
+
+  return GetFieldNameList(ds, false, false, false);
+}
+
+void SetDataSetOrder(fw::TDataSet* ds, const std::string& fields, bool keepPosition, bool quote) {
+  if (!ds) return;
+
+  if (const TSQLProp sql(ds); sql) {
+    if (!ds->GetActive()) {
+      sql.SetText(ReplaceOrderBy(sql.GetText(), fields, quote));
+      return;
+    }
+    // An empty dataset has no record to return to (its key values would all be null).
+    std::string keyFields;
+    fw::Variant keyValues;
+    if (keepPosition && !ds->IsEmpty()) {
+      keyFields = GetUniqueFields(ds);
+      if (!keyFields.empty()) keyValues = ds->GetFieldValues(keyFields);
+    }
+    TControlsDisabler disabler(ds);
+    ds->Close();
+    sql.SetText(ReplaceOrderBy(sql.GetText(), fields, quote));
+    ds->Open();
+    if (!keyFields.empty()) ds->Locate(keyFields, keyValues, {});
+    return;
+  }
+
+  const fw::TPropInfo* indexProp = fw::GetPropInfo(ds, "IndexFieldNames");
+  if (!indexProp || indexProp->Kind != fw::TTypeKind::tkString) return;
+  std::string names = fields;
+  for (char& c : names)
+    if (c == ',') c = ';';
+  std::string keyFields;
+  if (keepPosition && ds->GetActive() && !ds->IsEmpty()) keyFields = GetUniqueFields(ds);
+  if (keyFields.empty()) {
+    fw::SetStrProp(ds, indexProp, names);
+    return;
+  }
+  const fw::Variant keyValues = ds->GetFieldValues(keyFields);
+  TControlsDisabler disabler(ds);
+  fw::SetStrProp(ds, indexProp, names);
+  ds->Locate(keyFields, keyValues, {});
+}
+
+std::string GetDataSetOrder(fw::TDataSet* ds) {
+  if (!ds) return {};
+  std::string order;
+  if (auto* table = dynamic_cast<fw::TTable*>(ds); table && table->GetActive()) {
+    for (int i = 0; i < table->GetIndexFieldCount(); ++i) {
+      if (i > 0) order.push_back(';');
+      order.append(table->GetIndexField(i)->GetFieldName());
+    }
+  }
+  if (order.empty()) order = GetStrPropByName(ds, "IndexFieldNames");
+  if (order.empty()) {
+    if (const TSQLProp sql(ds); sql) order = GetOrderByFields(sql.GetText());
+  }
+  return order;
+}
+
+void RefreshDataSet(fw::TDataSet* ds) {
+  if (!ds || !ds->GetActive()) return;
+  if (!dynamic_cast<fw::TQuery*>(ds)) {
+    ds->Refresh();
+    return;
+  }
+  const TBookmarkHolder bookmark(ds);
+  TControlsDisabler disabler(ds);
+  ds->Close();
+  ds->Open();
+  if (bookmark.Get() == fw::NoBookmark) return;
+  ds->CheckBrowseMode();
+  ds->DoBeforeScroll();
+  // Bookmarks are positions in the rows as read: when the query returns the same rows in
+  // the same order the record keeps its bookmark. A bookmark beyond the rows now read
+  // raises "Record not found"; the cursor then stays on the first record.
+  try {
+    ds->InternalGotoBookmark(bookmark.Get());
+  } catch (const fw::EDatabaseError&) {
+  }
+  ds->Resync({fw::rmCenter});
+  ds->DoAfterScroll();
+}
+
+bool LocateKey(fw::TDataSet* ds, const std::string& keyFields, const fw::Variant& keyValues,
+               fw::TLocateOptions options) {
+  auto* dbDataSet = dynamic_cast<fw::TDBDataSet*>(ds);
+  if (!dbDataSet) return false;
+  dbDataSet->DoBeforeScroll();
+  const bool found = dbDataSet->LocateRecord(keyFields, keyValues, options, true);
+  if (found) {
+    dbDataSet->Resync({fw::rmCenter});
+    dbDataSet->DoAfterScroll();
+  }
+  return found;
 }
 
 }  // namespace qor

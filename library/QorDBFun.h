@@ -1,12 +1,14 @@
-// Routines of the lookup library that work on query texts and filters, and on the fields
-// of datasets (field name lists, checks and display widths of field lists).
+// Routines of the lookup library that work on query texts and filters, on the fields of
+// datasets (field name lists, checks and display widths of field lists), and on the order
+// and position of datasets of any class (found through their published properties).
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "framework/data/DataSet.h"
+
 namespace fw {
-class TDataSet;
 class TField;
 }  // namespace fw
 
@@ -52,5 +54,42 @@ std::uint16_t FieldsDisplayWidth(fw::TDataSet* ds, const std::string& names);
 /// The display width of a lookup field's result: FieldsDisplayWidth of its lookup dataset
 /// over the list in its published "LookupResultField" property. 0 without a field.
 std::uint16_t LookupResultWidth(fw::TField* field);
+
+/// The ";"-separated fields that identify a record of the dataset, the first answer of:
+/// its published string property "UniqueFields" when not empty; the Fields of the first
+/// primary or unique definition of its published "IndexDefs" (a table's own when it has
+/// none), brought up to date first; for an engine dataset with a published "TableName",
+/// the same from a temporary table of that name (errors reading it are ignored); else
+/// GetFieldNameList(ds, false, false, false). Empty without a dataset.
+std::string GetUniqueFields(fw::TDataSet* ds);
+
+/// Orders the dataset by the ";"- or ","-separated `fields`. A dataset with a published
+/// "SQL" property gets its sort clause replaced (ReplaceOrderBy with `quote`), closing
+/// and reopening it when open. Otherwise a published "IndexFieldNames" takes the fields
+/// with every "," made ";". With `keepPosition` an open dataset returns to the record it
+/// was on (located by GetUniqueFields). Controls are told once, when it is done; errors
+/// of closing, opening, locating and setting the property reach the caller (a query
+/// whose reopening fails stays closed with its new text). Other datasets are not changed.
+void SetDataSetOrder(fw::TDataSet* ds, const std::string& fields, bool keepPosition, bool quote);
+
+/// The ";"-separated fields the dataset is ordered by: for an open table the fields of
+/// the index in use; else its published "IndexFieldNames"; else the sort fields of its
+/// published "SQL" text (GetOrderByFields). Empty when none gives an answer.
+std::string GetDataSetOrder(fw::TDataSet* ds);
+
+/// Re-reads an open dataset. A query is closed and reopened and returns to its bookmark
+/// (its position in the rows as read, so the same record when the query returns the same
+/// rows in the same order), centred among the buffered records, or stays on its first
+/// record when there is no such row any more; its controls are told once. Any other dataset gets its
+/// own Refresh. Nothing happens without a dataset or for a closed one.
+void RefreshDataSet(fw::TDataSet* ds);
+
+/// The engine's record search on an engine dataset (fw::TDBDataSet): moves to the first
+/// record whose `keyFields` equal `keyValues` and centres it among the buffered records.
+/// BeforeScroll fires before the search, AfterScroll only when a record was found. False,
+/// with the position unchanged, when no record matches; false without any event for a
+/// dataset of any other kind.
+bool LocateKey(fw::TDataSet* ds, const std::string& keyFields, const fw::Variant& keyValues,
+               fw::TLocateOptions options);
 
 }  // namespace qor

@@ -444,7 +444,7 @@ void TDataSet::Resync(TResyncMode mode) {
 void TDataSet::Refresh() {
   CheckBrowseMode();
   std::int64_t row = FCurrent ? FCurrent->RowId : -1;
-  InternalRefresh();
+  row = InternalRefresh(row);
   int pos = row >= 0 ? FindViewPosition(row) : -1;
   if (pos >= 0) FCursorPos = pos;
   Resync({});

@@ -268,8 +268,9 @@ class TDataSet : public TComponent {
   /// the view has no order) or the row it came from. Returns the row.
   virtual std::int64_t InternalPost(TRecordBuffer& buffer, bool inserting, int position) = 0;
   virtual void InternalDelete(std::int64_t rowId) = 0;
-  /// Re-reads the rows from where they come from (nothing for rows held only in memory).
-  virtual void InternalRefresh() {}
+  /// Re-reads the rows from where they come from (nothing for rows held only in memory);
+  /// returns the stored row that `currentRow` has become (-1 when it is gone).
+  virtual std::int64_t InternalRefresh(std::int64_t currentRow) { return currentRow; }
   /// Rebuilds the view after the filter changed.
   virtual void FilterChanged() {}
   /// The default fields' owner (the dataset).

@@ -470,11 +470,34 @@ void TTable::InternalOpen() {
   BuildView();
 }
 
+std::int64_t TTable::InternalRefresh(std::int64_t currentRow) {
+  // The current record is found again by its SQLite rowid.
+  std::int64_t rowid = currentRow >= 0 && currentRow < static_cast<std::int64_t>(FRowIds.size())
+                           ? FRowIds[static_cast<std::size_t>(currentRow)]
+                           : -1;
+  std::string name = SQLName(true);
+  std::string what = "Table '" + FTableName + "'";
+  try {
+    TStatement stmt(GetDatabase(), "select rowid, * from " + name, what);
+    LoadRows(stmt.get(), what);
+  } catch (...) {
+    // The rows may be gone: the view and the buffers must not point at them.
+    BuildView();
+    Resync({});
+    throw;
+  }
+  SetupRange();
+  BuildView();
+  if (rowid < 0) return -1;
+  auto it = std::find(FRowIds.begin(), FRowIds.end(), rowid);
+  return it == FRowIds.end() ? -1 : static_cast<std::int64_t>(it - FRowIds.begin());
+}
+
 void TTable::SetupRange() {
   FMasterInRange = nullptr;
   FRangeActive = false;
   TDataSet* master = FMasterLink->GetDataSet();
-  if (!master || !master->GetActive() || FMasterFields.empty() || !GetActive() && GetState() != dsInactive) return;
+  if (!master || !master->GetActive() || FMasterFields.empty()) return;
   auto masterFields = master->GetFieldList(FMasterFields);
   std::vector<TField*> detail;
   if (GetIndexFieldCount() > 0) {

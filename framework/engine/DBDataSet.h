@@ -81,6 +81,8 @@ class TTable : public TDBDataSet {
  protected:
   void InternalInitFieldDefs() override;
   void InternalOpen() override;
+  /// Reads the table's rows again (the view keeps its order, filter and range).
+  std::int64_t InternalRefresh(std::int64_t currentRow) override;
   void StoreRow(std::int64_t rowId, TRecordBuffer& buffer, bool inserting) override;
   void RemoveRow(std::int64_t rowId) override;
   void FilterChanged() override;

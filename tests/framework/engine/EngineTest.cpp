@@ -116,7 +116,9 @@ TEST_P(EngineTest, EveryColumnTypeSurvivesARoundTrip) {
     TField* f = t->FieldByName(c.name);
     EXPECT_EQ(f->ClassName(), c.fieldClass);
     EXPECT_EQ(f->GetDataSize(), c.dataSize);
-    if (c.type == ftString) EXPECT_EQ(f->GetSize(), c.size);
+    if (c.type == ftString) {
+      EXPECT_EQ(f->GetSize(), c.size);
+    }
   }
   const TDateTime born = TDateTime::Encode(1990, 1, 31), at = TDateTime::Encode(1899, 12, 30, 13, 45, 10),
                   stamp = TDateTime::Encode(2026, 12, 11, 8, 30, 0, 250);
