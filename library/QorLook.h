@@ -1,11 +1,18 @@
-// Classes of the lookup units. For now: the levels of a multi-level lookup, where the user
-// reaches the wanted record in steps, each upper dataset (a level) restricting the next
-// one; a lookup field or lookup combo keeps its levels in a TQorLookupLevelCol.
+// Classes of the lookup units: the levels of a multi-level lookup, where the user reaches
+// the wanted record in steps, each upper dataset (a level) restricting the next one (a
+// lookup field or lookup combo keeps its levels in a TQorLookupLevelCol); and the lookup
+// field TQorLookField, which carries several values of the found lookup record at once.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/core/Collection.h"
+#include "framework/core/Types.h"
+#include "framework/data/Field.h"
+#include "library/QorDB.h"
 
 namespace fw {
 class TComponent;
@@ -77,5 +84,155 @@ class TQorLookupLevelCol : public fw::TCollection {
 /// The FilterField of level `index` of the collection (same index rule as the
 /// collection's accessors; a null collection gives the empty string).
 std::string LevelFilterField(const TQorLookupLevelCol* c, int index);
+
+// ------------------------------------------------------------------ lookup field
+
+enum TQorLookFieldOption {
+  foAutoCodeName, foAutoDropDown, foAutoDropDownWidth, foEditWindow, foEditOnEnter,
+  foKeyFieldEdit, foUpDownInClose, foValueNotInLookup, foUserOption
+};
+FW_ENUM_INFO(TQorLookFieldOption, "foAutoCodeName", "foAutoDropDown", "foAutoDropDownWidth",
+             "foEditWindow", "foEditOnEnter", "foKeyFieldEdit", "foUpDownInClose",
+             "foValueNotInLookup", "foUserOption")
+/// Held in 2 bytes, bit n for the member of ordinal n.
+using TQorLookFieldOptions = fw::TSet<TQorLookFieldOption>;
+/// [foEditWindow, foKeyFieldEdit, foUpDownInClose]
+inline constexpr std::uint16_t DefaultLookFieldOptions = 104;
+
+/// Asked for an extra filter expression of a bound combo's lookup list.
+using TOnFieldFilterEvent = fw::TEvent<std::string(fw::TObject* sender)>;
+/// Called with the text typed into a bound combo's code edit window when it is left.
+using TOnFieldSetEditEvent = fw::TEvent<void(fw::TField* field, const std::string& text)>;
+
+/// Largest stored lookup record; larger ones show "Out Limit".
+inline constexpr int MaxLookupRecordSize = 8192;
+
+/// A string field that, used as a lookup field, carries several values of the found record
+/// of its lookup dataset: the display result fields (LookupResultField), the additional
+/// fields (LookupAddFields) and the grid fields (LookupGridFields). With StoreLookupData all
+/// of them are copied into the master record as slots (a 2-byte variant type code, then the
+/// value in StoredValueSize bytes) and read back without searching the lookup dataset.
+/// It also carries the settings of the lookup combos bound to it.
+class TQorLookField : public fw::TStringField {
+  FW_CLASS(TQorLookField)
+ public:
+  explicit TQorLookField(fw::TComponent* owner);
+  ~TQorLookField() override;
+  using fw::TField::GetText;
+
+  // ---- published settings
+  /// The display result fields; the field's own list, kept apart from the member that the
+  /// dataset's lookup uses (see PrepareLookupFields).
+  std::string GetLookupResultField() const override;
+  void SetLookupResultField(const std::string& v) override;
+  std::int32_t GetListFieldIndex() const { return FListFieldIndex; }
+  void SetListFieldIndex(std::int32_t v) { FListFieldIndex = v; }
+  TQorLookupLevelCol* GetLookupLevels() const { return FLookupLevels.get(); }
+  const std::string& GetLookupFilterField() const { return FLookupFilterField; }
+  void SetLookupFilterField(const std::string& v) { FLookupFilterField = v; }
+  const std::string& GetLookupLevelUp() const { return FLookupLevelUp; }
+  void SetLookupLevelUp(const std::string& v) { FLookupLevelUp = v; }
+  const std::string& GetLookupFilterKey() const { return FLookupFilterKey; }
+  void SetLookupFilterKey(const std::string& v) { FLookupFilterKey = v; }
+  const std::string& GetLookupLevelDown() const { return FLookupLevelDown; }
+  void SetLookupLevelDown(const std::string& v) { FLookupLevelDown = v; }
+  const std::string& GetLookupAddFields() const { return FLookupAddFields; }
+  void SetLookupAddFields(const std::string& v);
+  const std::string& GetLookupGridFields() const { return FLookupGridFields; }
+  void SetLookupGridFields(const std::string& v);
+  std::int16_t GetLookupResultIndex() const { return FLookupResultIndex; }
+  void SetLookupResultIndex(std::int16_t v) { FLookupResultIndex = v; }
+  bool GetHeadLine() const { return FHeadLine; }
+  void SetHeadLine(bool v) { FHeadLine = v; }
+  fw::TColor GetHeadColor() const { return FHeadColor; }
+  void SetHeadColor(fw::TColor v) { FHeadColor = v; }
+  TQorLookFieldOptions GetOptions() const { return FOptions; }
+  void SetOptions(TQorLookFieldOptions v) { FOptions = v; }
+  TOnEditDataEvent GetOnEditData() const { return FOnEditData; }
+  void SetOnEditData(TOnEditDataEvent e) { FOnEditData = e; }
+  TOnFieldFilterEvent GetOnFilter() const { return FOnFilter; }
+  void SetOnFilter(TOnFieldFilterEvent e) { FOnFilter = e; }
+  TOnFieldSetEditEvent GetSetEditValue() const { return FSetEditValue; }
+  void SetSetEditValue(TOnFieldSetEditEvent e) { FSetEditValue = e; }
+  bool GetOnlyEqualInFilter() const { return FOnlyEqualInFilter; }
+  void SetOnlyEqualInFilter(bool v) { FOnlyEqualInFilter = v; }
+  bool GetStoreLookupData() const { return FStoreLookupData; }
+  void SetStoreLookupData(bool v);
+
+  // ---- state
+  int GetDisplayFieldCount() const { return FDisplayFieldCount; }
+  const std::vector<fw::TField*>& GetResultFieldList() const { return FResultFieldList; }
+  bool GetSavedLookupCache() const { return FSavedLookupCache; }
+  void SetSavedLookupCache(bool v) { FSavedLookupCache = v; }
+  /// Which result value the value operations give: 0 and up an index into the result
+  /// fields, negative all display values. Callers that set it put it back.
+  int CurrentResultIndex = -1;
+
+  // ---- operations
+  /// The display list, then LookupAddFields, then the LookupGridFields not named before.
+  std::string AllResultFields() const;
+  /// Fills the result field list from the lookup dataset (an unknown name raises).
+  void BuildResultFields();
+  /// The result field at a position ("List index out of bounds" outside the list).
+  fw::TField* ResultField(int index) const;
+  /// 16-bit sum of the display widths of the display result fields.
+  std::uint16_t DisplayFieldsWidth();
+  /// Checks every field and level that the field names (levels' datasets are opened).
+  void CheckLookupInfo();
+  /// Fills the lookup list with all result values of every lookup record.
+  void FillLookupCache();
+  /// Bytes of a result field's slot value.
+  static int StoredValueSize(const fw::TField* field);
+
+  // ---- overridden operations
+  int GetDataSize() const override;
+  fw::Variant GetAsVariant() const override;
+  void SetAsVariant(const fw::Variant& v) override;
+  std::string GetAsString() const override;
+  void SetAsString(const std::string& v) override;
+  void GetText(std::string& text, bool displayText) const override;
+  bool GetIsNull() const override;
+  void DefineProperties(fw::TFiler* filer) override;
+  void Notification(fw::TComponent* component, fw::TOperation operation) override;
+
+ private:
+  void Prepare() const;
+  int SlotOffset(int index) const;
+
+  mutable std::string FOwnLookupResultField;
+  std::int32_t FListFieldIndex = 0;
+  std::unique_ptr<TQorLookupLevelCol> FLookupLevels;
+  std::string FLookupFilterField, FLookupLevelUp, FLookupFilterKey, FLookupLevelDown;
+  std::string FLookupAddFields, FLookupGridFields;
+  std::int16_t FLookupResultIndex = 0;
+  bool FHeadLine = true;
+  fw::TColor FHeadColor = 10930928;
+  TQorLookFieldOptions FOptions = TQorLookFieldOptions::FromInt(DefaultLookFieldOptions);
+  TOnEditDataEvent FOnEditData;
+  TOnFieldFilterEvent FOnFilter;
+  TOnFieldSetEditEvent FSetEditValue;
+  bool FOnlyEqualInFilter = false;
+  bool FStoreLookupData = false;
+  mutable int FDisplayFieldCount = 0;
+  mutable std::vector<fw::TField*> FResultFieldList;
+  mutable bool FSavedLookupCache = false;
+  mutable int FStoredSize = -1;
+};
+
+/// The values of the named result fields of a lookup field, joined by blanks (names that
+/// are not among its result fields are passed over).
+std::string LookFieldsText(TQorLookField* field, const std::string& names);
+
+/// Prepares the TQorLookField lookup fields of a dataset that has just been opened: the
+/// dataset's lookup fetches all result values at once from then on; the lookup cache is
+/// filled, or the lookup information checked.
+void PrepareLookupFields(fw::TDataSet* dataSet);
+
+/// Two values compare equal; false when the comparison raises.
+bool ValuesEqual(const fw::Variant& a, const fw::Variant& b);
+
+/// Start and end of the lookup unit: installs and removes its hooks.
+void InitQorLookUnit();
+void DoneQorLookUnit();
 
 }  // namespace qor

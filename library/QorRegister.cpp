@@ -1,14 +1,19 @@
 #include "library/QorRegister.h"
 
-#include "framework/data/DataClasses.h"
+#include "framework/engine/DBDataSet.h"
 #include "framework/stream/Classes.h"
+#include "library/QorDB.h"
 #include "library/QorLook.h"
+#include "library/QorTable.h"
 
 namespace qor {
 
 void RegisterLibraryClasses() {
-  fw::RegisterDataClasses();
-  fw::RegisterClasses({&TQorLookupLevelItem::StaticClass(), &TQorLookupLevelCol::StaticClass()});
+  fw::RegisterEngineClasses();
+  fw::RegisterClasses({&TQorLookupLevelItem::StaticClass(), &TQorLookupLevelCol::StaticClass(),
+                       &TQorLookField::StaticClass()});
+  fw::RegisterClasses({&TQorTable::StaticClass(), &TQorQuery::StaticClass(), &TQorDMInfo::StaticClass(),
+                       &TFieldReturn::StaticClass()});
 }
 
 }  // namespace qor

@@ -1,0 +1,204 @@
+// Unit QorTable: class information and steps of TQorTable and TQorQuery, the automatic
+// numbering query and AssignAutoIncValues.
+#include "library/QorTable.h"
+
+#include <vector>
+
+#include "framework/core/Dialogs.h"
+#include "framework/core/Exceptions.h"
+#include "framework/data/DataSource.h"
+#include "framework/data/Field.h"
+#include "framework/engine/Database.h"
+
+namespace qor {
+
+namespace {
+
+fw::TQuery* gAutoIncQuery = nullptr;
+fw::TIntegerField* gMaxNumField = nullptr;
+
+/// The byte that holds a set of actions.
+TQorDataSetActions ActionsByte(TQorDataSetActions v) { return TQorDataSetActions::FromInt(v.ToInt() & 0xFF); }
+
+/// Replaces the lines of `own` by a copy of `source`'s (none clears them) and tells the
+/// dataset's links when it is open.
+void AssignSortingList(fw::TDataSet* dataSet, fw::TStringList& own, const fw::TStrings* source) {
+  if (source)
+    own.Assign(source);
+  else
+    own.Clear();
+  if (dataSet->GetActive()) dataSet->DataEvent(fw::deDataSetChange, 0);
+}
+
+/// Numbering before a post, for a dataset of an SQL-based database.
+void NumberBeforePost(fw::TDBDataSet* dataSet, const std::string& tableName) {
+  fw::TDatabase* db = dataSet->GetDatabase();
+  if (db && db->IsSQLBased()) AssignAutoIncValues(dataSet, tableName, dataSet->GetDatabaseName());
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ TQorTable
+
+const fw::TClassInfo& TQorTable::StaticClass() {
+  static const fw::TClassInfo& info =
+      fw::TClassBuilder<TQorTable>("TQorTable", &fw::TTable::StaticClass())
+          .Prop("Actions", &TQorTable::GetActions, &TQorTable::SetActions).Default(DefaultQorDataSetActions.ToInt())
+          .Prop("Caption", &TQorTable::GetCaption, &TQorTable::SetCaption)
+          .Prop("SortingList", &TQorTable::GetSortingList, &TQorTable::SetSortingList)
+          .Prop("UniqueFields", &TQorTable::GetUniqueFields, &TQorTable::SetUniqueFields)
+          .Prop("OnEditData", &TQorTable::GetOnEditData, &TQorTable::SetOnEditData)
+          .Prop("OnAction", &TQorTable::GetOnAction, &TQorTable::SetOnAction)
+          .Build();
+  return info;
+}
+
+TQorTable::TQorTable(fw::TComponent* owner)
+    : fw::TTable(owner), FSortingList(std::make_unique<fw::TStringList>()) {}
+
+TQorTable::~TQorTable() {
+  // Closed here, while the steps of this class still run.
+  Destroying();
+  try {
+    SetActive(false);
+  } catch (...) {
+  }
+}
+
+void TQorTable::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
+
+void TQorTable::SetSortingList(fw::TStrings* v) { AssignSortingList(this, *FSortingList, v); }
+
+void TQorTable::DoBeforeInsert() {
+  fw::TDataSource* source = GetMasterSource();
+  if (fw::TDataSet* master = source ? source->GetDataSet() : nullptr) {
+    if (master->GetState() == fw::dsInsert) {
+      master->Post();
+      if (master->GetState() == fw::dsInsert) fw::Abort();
+    }
+    if (master->GetBOF() && master->GetEOF()) fw::Abort();
+  }
+  fw::TTable::DoBeforeInsert();
+}
+
+void TQorTable::DoBeforePost() {
+  NumberBeforePost(this, GetTableName());
+  fw::TTable::DoBeforePost();
+}
+
+void TQorTable::OpenCursorComplete() {
+  fw::TTable::OpenCursorComplete();
+  if (DataSetOpenedHook) DataSetOpenedHook(this);
+}
+
+// ------------------------------------------------------------------ TQorQuery
+
+const fw::TClassInfo& TQorQuery::StaticClass() {
+  static const fw::TClassInfo& info =
+      fw::TClassBuilder<TQorQuery>("TQorQuery", &fw::TQuery::StaticClass())
+          .Prop("Actions", &TQorQuery::GetActions, &TQorQuery::SetActions).Default(DefaultQorDataSetActions.ToInt())
+          .Prop("Caption", &TQorQuery::GetCaption, &TQorQuery::SetCaption)
+          .Prop("SortingList", &TQorQuery::GetSortingList, &TQorQuery::SetSortingList)
+          .Prop("TableName", &TQorQuery::GetTableName, &TQorQuery::SetTableName)
+          .Prop("UniqueFields", &TQorQuery::GetUniqueFields, &TQorQuery::SetUniqueFields)
+          .Prop("OnEditData", &TQorQuery::GetOnEditData, &TQorQuery::SetOnEditData)
+          .Prop("OnAction", &TQorQuery::GetOnAction, &TQorQuery::SetOnAction)
+          .Build();
+  return info;
+}
+
+TQorQuery::TQorQuery(fw::TComponent* owner)
+    : fw::TQuery(owner), FSortingList(std::make_unique<fw::TStringList>()) {}
+
+TQorQuery::~TQorQuery() {
+  Destroying();
+  try {
+    SetActive(false);
+  } catch (...) {
+  }
+}
+
+void TQorQuery::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
+
+void TQorQuery::SetSortingList(fw::TStrings* v) { AssignSortingList(this, *FSortingList, v); }
+
+void TQorQuery::DoBeforePost() {
+  NumberBeforePost(this, FTableName);
+  fw::TQuery::DoBeforePost();
+}
+
+void TQorQuery::OpenCursorComplete() {
+  fw::TQuery::OpenCursorComplete();
+  if (DataSetOpenedHook) DataSetOpenedHook(this);
+  if (FTableName.empty() || FSortingList->GetCount() > 0 || HasState(fw::csDesigning)) return;
+  // A table of the same database, never opened: only its index definitions are read.
+  auto table = std::make_unique<fw::TTable>(nullptr);
+  table->SetDatabaseName(GetDatabaseName());
+  table->SetTableName(FTableName);
+  table->GetIndexDefs()->Update();
+  fw::TIndexDefs* defs = table->GetIndexDefs();
+  for (int i = 0; i < defs->GetCount(); ++i) FSortingList->Add(defs->GetItem(i)->GetFields());
+}
+
+// ------------------------------------------------------------------ automatic numbering
+
+fw::TQuery* AutoIncQuery() { return gAutoIncQuery; }
+
+void InitQorTableUnit() {
+  if (gAutoIncQuery) return;
+  try {
+    auto query = std::make_unique<fw::TQuery>(nullptr);
+    auto* field = new fw::TIntegerField(query.get());
+    field->SetFieldName("MaxNumAutoIncQuery");
+    field->SetDataSet(query.get());
+    gAutoIncQuery = query.release();
+    gMaxNumField = field;
+  } catch (...) {
+    gAutoIncQuery = nullptr;
+    gMaxNumField = nullptr;
+    fw::ShowMessage("Error: AutoIncQuery not created");
+  }
+}
+
+void DoneQorTableUnit() {
+  delete gAutoIncQuery;  // frees the field it owns
+  gAutoIncQuery = nullptr;
+  gMaxNumField = nullptr;
+}
+
+void AssignAutoIncValues(fw::TDataSet* dataSet, const std::string& tableName,
+                         const std::string& databaseName) {
+  if (!dataSet || dataSet->GetState() != fw::dsInsert) return;
+  fw::TQuery* query = gAutoIncQuery;
+  if (!query || !gMaxNumField) return;
+  for (fw::TField* field : std::vector<fw::TField*>(dataSet->GetFields())) {
+    if (field->GetDataType() != fw::ftAutoInc) continue;
+    // The query is left closed and empty whatever happens below.
+    struct Reset {
+      fw::TQuery* Query;
+      ~Reset() {
+        try {
+          Query->Close();
+        } catch (...) {
+        }
+        Query->GetSQL()->Clear();
+      }
+    } reset{query};
+    query->SetDatabaseName(databaseName);
+    query->GetSQL()->Add("select max(" + field->GetFieldName() + ") as MaxNumAutoIncQuery from " + tableName);
+    query->Open();
+    std::int32_t next = gMaxNumField->GetAsInteger() + 1;
+    if (field->GetReadOnly()) {
+      field->SetReadOnly(false);
+      struct ReadOnlyAgain {
+        fw::TField* Field;
+        ~ReadOnlyAgain() { Field->SetReadOnly(true); }
+      } again{field};
+      field->SetAsInteger(next);
+    } else {
+      field->SetAsInteger(next);
+    }
+  }
+}
+
+}  // namespace qor

@@ -1,0 +1,381 @@
+// The lookup field on the language model of the demonstration: people with a language
+// looked up in a languages query ("id;Name" shown, "Font" added, stored in the record),
+// its preparation at opening, every value and text operation, its errors, the size
+// limit of the stored record, the lookup cache, and its levels in form files.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/core/DataModule.h"
+#include "framework/core/Dialogs.h"
+#include "framework/core/Exceptions.h"
+#include "framework/data/MemDataSet.h"
+#include "framework/stream/FormReader.h"
+#include "framework/stream/FormWriter.h"
+#include "library/QorLook.h"
+#include "library/QorRegister.h"
+
+namespace {
+
+using namespace fw;
+using qor::TQorLookField;
+
+/// Answers messages without a person and remembers them.
+class TRecordedMessages : public TMessageService {
+ public:
+  std::vector<std::string> Messages;
+  void ShowMessage(const std::string& m) override { Messages.push_back(m); }
+  bool Confirm(const std::string&) override { return true; }
+};
+
+/// An in-memory dataset that runs the lookup preparation right after its cursor opens,
+/// as the library's tables and queries do.
+class THookedDataSet : public TMemDataSet {
+ public:
+  explicit THookedDataSet(TComponent* owner) : TMemDataSet(owner) {}
+
+ protected:
+  void OpenCursorComplete() override { qor::PrepareLookupFields(this); }
+};
+
+/// Records the lookup member that the dataset's validation sees.
+class TTracedLookField : public TQorLookField {
+ public:
+  explicit TTracedLookField(TComponent* owner) : TQorLookField(owner) {}
+  std::vector<std::string> SeenAtBinding;
+  void BindLookup() override {
+    SeenAtBinding.push_back(GetLookupResultFieldMember());
+    TQorLookField::BindLookup();
+  }
+};
+
+TField* AddField(TComponent* owner, TDataSet* ds, const TClassInfo& cls, const std::string& name, int size = 0) {
+  auto* f = static_cast<TField*>(cls.CreateComponent(owner));
+  if (size) f->SetSize(size);
+  f->SetFieldName(name);
+  f->SetDataSet(ds);
+  return f;
+}
+
+class QorLookFieldTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OldMessages = SetMessageService(&Messages);
+    QLang = new THookedDataSet(&Owner);
+    QLang->SetName("QLang");
+    TField* id = AddField(&Owner, QLang, TSmallintField::StaticClass(), "Id");
+    id->SetDisplayLabel("id");
+    id->SetDisplayWidth(5);
+    AddField(&Owner, QLang, TStringField::StaticClass(), "Name", 20);
+    AddField(&Owner, QLang, TStringField::StaticClass(), "Font", 20);
+    AddField(&Owner, QLang, TSmallintField::StaticClass(), "FontSize");
+    AddField(&Owner, QLang, TStringField::StaticClass(), "Layout", 8);
+    QLang->Open();
+    struct L {
+      int id;
+      const char* name;
+      const char* font;
+    };
+    for (const L& l : {L{1, "English", "Arial"}, L{2, "Русский", "Times New Roman"}, L{3, "Deutsch", "DejaVu Sans"}}) {
+      QLang->Append();
+      QLang->FieldByName("Id")->SetAsInteger(l.id);
+      QLang->FieldByName("Name")->SetAsString(l.name);
+      QLang->FieldByName("Font")->SetAsString(l.font);
+      QLang->FieldByName("Layout")->SetAsString("00000409");
+      QLang->Post();
+    }
+    QLang->First();
+
+    People = new THookedDataSet(&Owner);
+    People->SetName("TbPeople");
+    AddField(&Owner, People, TIntegerField::StaticClass(), "id");
+    AddField(&Owner, People, TStringField::StaticClass(), "Name", 40);
+    AddField(&Owner, People, TSmallintField::StaticClass(), "Lang");
+    LangName = new TTracedLookField(&Owner);
+    LangName->SetFieldName("LangName");
+    LangName->SetDisplayLabel("Language");
+    LangName->SetSize(25);
+    LangName->SetFieldKind(fkLookup);
+    LangName->SetLookupDataSet(QLang);
+    LangName->SetLookupKeyFields("Id");
+    LangName->SetKeyFields("Lang");
+    LangName->SetLookupResultField("id;Name");
+    LangName->SetListFieldIndex(1);
+    LangName->SetLookupAddFields("Font");
+    LangName->SetStoreLookupData(true);
+    LangName->SetDataSet(People);
+  }
+  void TearDown() override { SetMessageService(OldMessages); }
+
+  void OpenWithPeople() {
+    People->Open();
+    int rows[][2] = {{1, 2}, {2, 99}, {3, 1}};
+    for (auto& r : rows) {
+      People->Append();
+      People->FieldByName("id")->SetAsInteger(r[0]);
+      People->FieldByName("Lang")->SetAsInteger(r[1]);
+      People->Post();
+    }
+    People->First();
+  }
+
+  TRecordedMessages Messages;
+  TMessageService* OldMessages = nullptr;
+  TComponent Owner{nullptr};
+  THookedDataSet* QLang = nullptr;
+  THookedDataSet* People = nullptr;
+  TTracedLookField* LangName = nullptr;
+};
+
+TEST_F(QorLookFieldTest, OpeningPreparesTheLists) {
+  OpenWithPeople();
+  EXPECT_EQ(LangName->SeenAtBinding, std::vector<std::string>{"id"});  // validation sees one field
+  EXPECT_EQ(LangName->GetLookupResultField(), "id;Name");
+  EXPECT_EQ(LangName->GetLookupResultFieldMember(), "id;Name;Font");
+  EXPECT_EQ(LangName->GetDisplayFieldCount(), 2);
+  ASSERT_EQ(LangName->GetResultFieldList().size(), 3u);
+  EXPECT_EQ(LangName->ResultField(2), QLang->FieldByName("Font"));
+  EXPECT_EQ(LangName->GetDataSize(), 50);  // 4 + 23 + 23
+  EXPECT_EQ(LangName->CurrentResultIndex, -1);
+  EXPECT_TRUE(Messages.Messages.empty());
+
+  // Closing keeps the own list; the next opening switches the member back to one name.
+  People->Close();
+  LangName->SeenAtBinding.clear();
+  People->Open();
+  EXPECT_EQ(LangName->SeenAtBinding, std::vector<std::string>{"id"});
+  EXPECT_EQ(LangName->GetLookupResultField(), "id;Name");
+}
+
+TEST_F(QorLookFieldTest, ValuesAndTextsOfAPerson) {
+  OpenWithPeople();
+  struct Case {
+    int recNo;
+    const char* asString;
+    const char* displayText;
+    const char* font;
+    bool isNull;
+  };
+  const Case cases[] = {
+      {1, "2 Русский", "    2", "Times New Roman", false},
+      {2, "99 ", "   99", "", true},  // no language 99: the key still shows
+      {3, "1 English", "    1", "Arial", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.recNo);
+    People->SetRecNo(c.recNo);
+    EXPECT_EQ(LangName->GetAsString(), c.asString);
+    EXPECT_EQ(LangName->GetText(), c.asString);
+    EXPECT_EQ(LangName->GetDisplayText(), c.displayText);
+    EXPECT_EQ(qor::LookFieldsText(LangName, "Font"), c.font);
+    EXPECT_EQ(LangName->IsNull(), c.isNull);
+    EXPECT_EQ(LangName->CurrentResultIndex, -1);
+  }
+  People->SetRecNo(1);
+  EXPECT_EQ(qor::LookFieldsText(LangName, "Font;Name"), "Times New Roman Русский");
+  EXPECT_EQ(qor::LookFieldsText(LangName, "Nothing"), "");
+  LangName->CurrentResultIndex = 1;
+  EXPECT_EQ(LangName->GetValue().AsString(), "Русский");
+  LangName->CurrentResultIndex = 0;
+  EXPECT_EQ(LangName->GetValue().VarType(), varSmallint);
+  LangName->CurrentResultIndex = 5;
+  EXPECT_THROW(LangName->GetValue(), EListError);
+  LangName->CurrentResultIndex = -1;
+
+  LangName->SetOptions(LangName->GetOptions() + qor::TQorLookFieldOptions{qor::foValueNotInLookup});
+  People->SetRecNo(2);
+  EXPECT_FALSE(LangName->IsNull());
+
+  People->Edit();
+  LangName->SetAsString("3 Deutsch");  // ignored for a lookup field
+  EXPECT_EQ(LangName->GetAsString(), "99 ");
+  People->FieldByName("Lang")->SetAsInteger(3);  // the key changes: the values follow
+  EXPECT_EQ(LangName->GetAsString(), "3 Deutsch");
+  People->Cancel();
+}
+
+TEST_F(QorLookFieldTest, WithoutStoredDataEachReadLocatesTheLookupRecord) {
+  LangName->SetStoreLookupData(false);
+  OpenWithPeople();
+  EXPECT_EQ(LangName->GetDataSize(), 26);
+  People->SetRecNo(3);
+  QLang->Last();
+  EXPECT_EQ(LangName->GetAsString(), "1 English");
+  EXPECT_EQ(QLang->FieldByName("Id")->GetAsInteger(), 1);  // moved to the person's language
+  People->SetRecNo(2);
+  EXPECT_EQ(LangName->GetAsString(), "99 ");
+  EXPECT_EQ(QLang->FieldByName("Id")->GetAsInteger(), 1);  // left where it was
+}
+
+TEST_F(QorLookFieldTest, ListsAndTheOwnResultText) {
+  LangName->SetLookupGridFields("Name;Layout");
+  EXPECT_EQ(LangName->AllResultFields(), "id;Name;Font;Layout");
+  OpenWithPeople();
+  EXPECT_EQ(LangName->GetResultFieldList().size(), 4u);
+  EXPECT_EQ(LangName->DisplayFieldsWidth(), 5 + 20);
+  EXPECT_THROW(LangName->SetLookupAddFields("Name"), EDatabaseError);  // open dataset
+  People->Close();
+  // Setting the dataset's own member behind the field's back: the field adopts it.
+  LangName->SetLookupResultFieldMember("Name");
+  LangName->SetLookupGridFields("");
+  People->Open();
+  EXPECT_EQ(LangName->GetLookupResultField(), "Name");
+  EXPECT_EQ(LangName->GetLookupResultFieldMember(), "Name;Font");
+}
+
+TEST_F(QorLookFieldTest, TheLookupCacheHoldsAllResultValues) {
+  LangName->SetLookupCache(true);
+  OpenWithPeople();
+  EXPECT_TRUE(LangName->GetLookupCache());
+  EXPECT_FALSE(LangName->GetSavedLookupCache());
+  EXPECT_EQ(LangName->GetLookupList().Count(), 3u);
+  Variant value = LangName->GetLookupList().ValueOfKey(Variant(std::int16_t{2}));
+  ASSERT_TRUE(value.IsArray());
+  EXPECT_EQ(value[1].AsString(), "Русский");
+  EXPECT_EQ(value[2].AsString(), "Times New Roman");
+  People->SetRecNo(1);
+  EXPECT_EQ(LangName->GetAsString(), "2 Русский");
+}
+
+TEST_F(QorLookFieldTest, WrongSettingsKeepThePeopleClosed) {
+  auto* cont = new THookedDataSet(&Owner);
+  cont->SetName("QCont");
+  AddField(&Owner, cont, TSmallintField::StaticClass(), "Id");
+  AddField(&Owner, cont, TStringField::StaticClass(), "Name");
+  struct Case {
+    const char* what;
+    std::function<void()> spoil;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"missing result field", [&] { LangName->SetLookupAddFields("Colour"); }, "QLang: Field 'Colour' not found"},
+      {"missing level-down field", [&] {
+         LangName->SetLookupLevelUp("Id");
+         LangName->SetLookupLevelDown("AmountDown");
+       },
+       "QLang: Field 'AmountDown' not found"},
+      {"incomplete level", [&] {
+         auto* level = LangName->GetLookupLevels()->Add();
+         level->SetDataSet(cont);
+         level->SetResultFields("Id;Name");
+       },
+       "Lookup information for field 'Language' is incomplete"},
+      {"level key not a field", [&] {
+         auto* level = LangName->GetLookupLevels()->Add();
+         level->SetDataSet(cont);
+         level->SetKeyField("Code");
+         level->SetResultFields("Id;Name");
+       },
+       "QCont: Field 'Code' not found"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LangName->SetLookupAddFields("Font");
+    LangName->SetLookupLevelUp("");
+    LangName->SetLookupLevelDown("");
+    LangName->GetLookupLevels()->Clear();
+    c.spoil();
+    try {
+      People->Open();
+      ADD_FAILURE() << "opened";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+    EXPECT_FALSE(People->GetActive());
+  }
+  // A complete level opens its dataset; freeing it empties the level.
+  LangName->SetLookupAddFields("Font");
+  LangName->SetLookupLevelUp("");
+  LangName->SetLookupLevelDown("");
+  LangName->GetLookupLevels()->Clear();
+  auto* level = LangName->GetLookupLevels()->Add();
+  level->SetDataSet(cont);
+  level->SetKeyField("Id");
+  level->SetResultFields("Id;Name");
+  People->Open();
+  EXPECT_TRUE(cont->GetActive());
+  People->Close();
+  delete cont;
+  EXPECT_EQ(LangName->GetLookupLevels()->LevelDataSet(0), nullptr);
+  EXPECT_THROW(People->Open(), EDatabaseError);
+}
+
+TEST_F(QorLookFieldTest, AnOversizedStoredRecordShowsOutLimitAndStaysInItsBuffer) {
+  auto* big = new THookedDataSet(&Owner);
+  big->SetName("QBig");
+  AddField(&Owner, big, TSmallintField::StaticClass(), "Id");
+  AddField(&Owner, big, TStringField::StaticClass(), "A", 5000);
+  AddField(&Owner, big, TStringField::StaticClass(), "B", 5000);
+  big->Open();
+  big->Append();
+  big->FieldByName("Id")->SetAsInteger(1);
+  big->FieldByName("A")->SetAsString(std::string(5000, 'a'));
+  big->FieldByName("B")->SetAsString(std::string(5000, 'b'));
+  big->Post();
+  LangName->SetLookupDataSet(big);
+  LangName->SetLookupResultField("A;B");
+  LangName->SetLookupAddFields("");
+  for (int opening = 1; opening <= 2; ++opening) {
+    OpenWithPeople();
+    EXPECT_EQ(Messages.Messages.size(), static_cast<std::size_t>(opening));
+    EXPECT_EQ(Messages.Messages.back(), "Out Limit");
+    People->SetRecNo(2);
+    People->Edit();
+    People->FieldByName("Lang")->SetAsInteger(1);
+    LangName->CurrentResultIndex = 0;
+    EXPECT_EQ(LangName->GetAsString(), std::string(5000, 'a'));
+    LangName->CurrentResultIndex = 1;  // beyond the working buffer: nothing stored
+    EXPECT_TRUE(LangName->GetValue().IsNull());
+    LangName->CurrentResultIndex = -1;
+    People->Cancel();
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+TEST_F(QorLookFieldTest, LevelsTravelInFormFilesAsLookupLevelsData) {
+  qor::RegisterLibraryClasses();
+  const std::string form =
+      "object DM1: TDataModule\n"
+      "  OldCreateOrder = False\n"
+      "  object QCont: TMemDataSet\n"
+      "  end\n"
+      "  object QCountry: TMemDataSet\n"
+      "  end\n"
+      "  object TbPeople: TMemDataSet\n"
+      "    object TbPeopleCountryName1: TQorLookField\n"
+      "      DisplayLabel = 'Country'\n"
+      "      DisplayWidth = 50\n"
+      "      FieldKind = fkLookup\n"
+      "      FieldName = 'CountryName1'\n"
+      "      KeyFields = 'Country'\n"
+      "      LookupDataSet = QCountry\n"
+      "      LookupKeyFields = 'Id'\n"
+      "      LookupResultField = 'id;Name'\n"
+      "      Size = 45\n"
+      "      ListFieldIndex = 1\n"
+      "      LookupFilterField = 'Continent'\n"
+      "      HeadLine = True\n"
+      "      HeadColor = 10930928\n"
+      "      StoreLookupData = True\n"
+      "      LookupLevelsData = <\n"
+      "        item\n"
+      "          DataSet = QCont\n"
+      "          KeyField = 'Id'\n"
+      "          ResultFields = 'Id;Name'\n"
+      "        end>\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  std::unique_ptr<TComponent> dm(ReadComponentText(form, nullptr));
+  auto* field = static_cast<TQorLookField*>(dm->FindComponent("TbPeopleCountryName1"));
+  ASSERT_EQ(field->GetLookupLevels()->GetCount(), 1);
+  EXPECT_EQ(field->GetLookupLevels()->LevelDataSet(0), dm->FindComponent("QCont"));
+  EXPECT_EQ(field->GetLookupLevels()->LevelKeyField(0), "Id");
+  EXPECT_EQ(field->GetOptions().ToInt(), qor::DefaultLookFieldOptions);
+  EXPECT_EQ(WriteComponentText(dm.get()), form);
+}
+
+}  // namespace
