@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -15,6 +16,9 @@
 
 #include "framework/engine/DBDataSet.h"
 #include "framework/engine/Session.h"
+#include "library/QorDB.h"
+#include "library/QorLook.h"
+#include "library/QorTable.h"
 
 namespace {
 
@@ -216,6 +220,71 @@ void BM_LookupFromFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_LookupFromFiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+long RssKiB() {
+  FILE* f = std::fopen("/proc/self/status", "r");
+  char line[256];
+  long kib = 0;
+  while (f && std::fgets(line, sizeof line, f))
+    if (std::sscanf(line, "VmRSS: %ld", &kib) == 1) break;
+  if (f) std::fclose(f);
+  return kib;
+}
+
+std::map<std::string, double> gMemMiB;
+
+/// The people with LangName, ProfName and CountryName1 as the library's lookup fields
+/// ("id;Name" shown), each over a query of its lookup table.
+void BM_QorLookFromFiles(benchmark::State& state) {
+  Tables();
+  qor::InitializeUnits();
+  const bool store = state.range(0) != 0;
+  TComponent owner(nullptr);
+  auto* people = new qor::TQorTable(&owner);
+  people->SetDatabaseName("Bench");
+  people->SetTableName("People.db");
+  for (const char* col : {"id", "Name", "Lang", "Prof", "Country"}) {
+    TField* f = static_cast<TField*>((std::string(col) == "Name" ? TStringField::StaticClass()
+                                      : std::string(col) == "id" ? TIntegerField::StaticClass()
+                                                                 : TSmallintField::StaticClass())
+                                         .CreateComponent(&owner));
+    if (std::string(col) == "Name") f->SetSize(40);
+    f->SetFieldName(col);
+    f->SetDataSet(people);
+  }
+  std::vector<qor::TQorLookField*> fields;
+  const char* keys[] = {"Lang", "Prof", "Country"};
+  const char* names[] = {"LangName", "ProfName", "CountryName1"};
+  for (int k = 0; k < 3; ++k) {
+    auto* query = new qor::TQorQuery(&owner);
+    query->SetDatabaseName("Bench");
+    query->GetSQL()->SetText(std::string("select * from ") + keys[k] + ".db");
+    auto* f = new qor::TQorLookField(&owner);
+    f->SetFieldName(names[k]);
+    f->SetSize(35);
+    f->SetFieldKind(fkLookup);
+    f->SetKeyFields(keys[k]);
+    f->SetLookupDataSet(query);
+    f->SetLookupKeyFields("Id");
+    f->SetLookupResultField("id;Name");
+    f->SetStoreLookupData(store);
+    f->SetDataSet(people);
+    fields.push_back(f);
+  }
+  std::size_t sum = 0;
+  for (auto _ : state) {
+    long before = RssKiB();
+    people->Open();
+    for (people->First(); !people->GetEOF(); people->Next())
+      for (qor::TQorLookField* f : fields) sum += f->GetAsString().size();
+    if (people->GetRecordCount() != kPeople) state.SkipWithError("rows missing");
+    double& mem = gMemMiB[store ? "stored" : "located"];
+    mem = std::max(mem, (RssKiB() - before) / 1024.0);
+    people->Close();
+  }
+  benchmark::DoNotOptimize(sum);
+}
+BENCHMARK(BM_QorLookFromFiles)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 class TRatioReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> Ms;
@@ -245,6 +314,12 @@ int main(int argc, char** argv) {
   ratio("query with order by, open + visit", "BM_QueryOrderByOpenVisit", "BM_SQLiteOrderByFloor");
   ratio("three lookups from files, open + visit", "BM_LookupFromFiles/0", "BM_SQLiteJoinFloor");
   ratio("the same with LookupCache", "BM_LookupFromFiles/1", "BM_SQLiteJoinFloor");
+  ratio("TQorLookField x3 stored, vs the join", "BM_QorLookFromFiles/1", "BM_SQLiteJoinFloor");
+  ratio("TQorLookField x3 stored, vs the plain select", "BM_QorLookFromFiles/1", "BM_SQLiteSelectFloor");
+  ratio("TQorLookField x3 located, vs the join", "BM_QorLookFromFiles/0", "BM_SQLiteJoinFloor");
+  double stored = get("BM_QorLookFromFiles/1");
+  if (stored > 0) std::printf("TQorLookField x3 stored: %.0f ns per row\n", stored * 1e6 / kPeople);
+  for (auto& [what, mib] : gMemMiB) std::printf("TQorLookField x3 %s: memory held while open %.0f MiB\n", what.c_str(), mib);
   fs::remove_all(Tables());
   return 0;
 }

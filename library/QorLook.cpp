@@ -276,16 +276,9 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
         if (IsTextField(f)) {
           std::string text = value.IsBytes() ? std::string() : value.AsString();
           if (valueSize > 0) {
-            std::string cut = fw::Utf8Left(text, text.size());
-            // Cut to fit the slot with its zero byte, never inside a character.
-            std::size_t keep = 0;
-            for (std::size_t k = 0; k < cut.size();) {
-              std::size_t next = k;
-              fw::Utf8Next(cut, next);
-              if (next > static_cast<std::size_t>(valueSize - 1)) break;
-              keep = k = next;
-            }
-            std::memcpy(p + 2, cut.data(), keep);
+            // The text with its zero byte fits the slot, never cut inside a character.
+            std::size_t keep = fw::Utf8FitBytes(text, static_cast<std::size_t>(valueSize - 1));
+            std::memcpy(p + 2, text.data(), keep);
           }
         } else if (IsDateTimeField(f)) {
           double d = value.AsDateTime().Value;

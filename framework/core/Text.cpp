@@ -39,6 +39,18 @@ std::string Utf8Left(std::string_view s, std::size_t count) {
   return std::string(s.substr(0, i));
 }
 
+std::size_t Utf8FitBytes(std::string_view s, std::size_t maxBytes) {
+  if (s.size() <= maxBytes) return s.size();
+  std::size_t keep = 0;
+  for (std::size_t i = 0; i < s.size();) {
+    std::size_t next = i;
+    Utf8Next(s, next);
+    if (next > maxBytes) break;
+    keep = i = next;
+  }
+  return keep;
+}
+
 namespace {
 
 template <class Map>

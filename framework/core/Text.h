@@ -22,6 +22,10 @@ std::size_t Utf8Length(std::string_view s);
 /// The first `count` characters of the text (never splits a character).
 std::string Utf8Left(std::string_view s, std::size_t count);
 
+/// The length in bytes of the longest start of the text that fits in `maxBytes` bytes
+/// without splitting a character.
+std::size_t Utf8FitBytes(std::string_view s, std::size_t maxBytes);
+
 /// Case-folded form of the text, for comparisons that ignore case.
 std::string CaseFold(std::string_view s);
 

@@ -454,17 +454,7 @@ Variant TStringField::FromNative(const void* data) const {
 
 void TStringField::ToNative(const Variant& v, void* data) const {
   std::string s = v.AsString();
-  // Cut to Size bytes without splitting a character.
-  if (s.size() > static_cast<std::size_t>(GetSize())) {
-    std::size_t keep = 0;
-    for (std::size_t i = 0; i < s.size();) {
-      std::size_t next = i;
-      Utf8Next(s, next);
-      if (next > static_cast<std::size_t>(GetSize())) break;
-      keep = i = next;
-    }
-    s.resize(keep);
-  }
+  s.resize(Utf8FitBytes(s, static_cast<std::size_t>(GetSize())));
   std::memset(data, 0, static_cast<std::size_t>(GetSize()) + 1);
   std::memcpy(data, s.data(), s.size());
 }

@@ -245,6 +245,14 @@ void TDBDataSet::FieldDefsFromStatement(sqlite3_stmt* stmt) {
   if (stepped) sqlite3_reset(stmt);
 }
 
+template <class T>
+void TDBDataSet::StoreInteger(std::uint8_t* slot, std::int64_t value, const TField* field) const {
+  if (static_cast<std::int64_t>(static_cast<T>(value)) != value)
+    DatabaseErrorFmt("Value %d of field '%s' is out of range", {static_cast<long long>(value), field->GetFieldName()}, this);
+  T native = static_cast<T>(value);
+  std::memcpy(slot + 1, &native, sizeof native);
+}
+
 void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what) {
   int n = sqlite3_column_count(stmt);
   std::vector<TField*> columns(static_cast<std::size_t>(n), nullptr);
@@ -286,57 +294,17 @@ void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what) {
           const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
           std::size_t len = static_cast<std::size_t>(sqlite3_column_bytes(stmt, i));
           std::size_t size = static_cast<std::size_t>(f->GetSize());
-          if (len > size) {
-            // Cut to the field's size without splitting a character.
-            std::string_view t(text, len);
-            std::size_t keep = 0;
-            for (std::size_t k = 0; k < len;) {
-              std::size_t next = k;
-              Utf8Next(t, next);
-              if (next > size) break;
-              keep = k = next;
-            }
-            len = keep;
-          }
+          len = Utf8FitBytes(std::string_view(text, len), size);
           std::memset(p + 1, 0, size + 1);
           std::memcpy(p + 1, text, len);
           break;
         }
-        case ftSmallint: {
-          auto v = sqlite3_column_int64(stmt, i);
-          if (v < INT16_MIN || v > INT16_MAX)
-            DatabaseErrorFmt("Value %d of field '%s' is out of range", {static_cast<long long>(v), f->GetFieldName()}, this);
-          auto s = static_cast<std::int16_t>(v);
-          std::memcpy(p + 1, &s, 2);
-          break;
-        }
-        case ftWord: {
-          auto v = sqlite3_column_int64(stmt, i);
-          if (v < 0 || v > UINT16_MAX)
-            DatabaseErrorFmt("Value %d of field '%s' is out of range", {static_cast<long long>(v), f->GetFieldName()}, this);
-          auto s = static_cast<std::uint16_t>(v);
-          std::memcpy(p + 1, &s, 2);
-          break;
-        }
-        case ftBoolean: {
-          std::int16_t s = sqlite3_column_int64(stmt, i) != 0 ? 1 : 0;
-          std::memcpy(p + 1, &s, 2);
-          break;
-        }
+        case ftSmallint: StoreInteger<std::int16_t>(p, sqlite3_column_int64(stmt, i), f); break;
+        case ftWord: StoreInteger<std::uint16_t>(p, sqlite3_column_int64(stmt, i), f); break;
+        case ftBoolean: StoreInteger<std::int16_t>(p, sqlite3_column_int64(stmt, i) != 0 ? 1 : 0, f); break;
         case ftInteger:
-        case ftAutoInc: {
-          auto v = sqlite3_column_int64(stmt, i);
-          if (v < INT32_MIN || v > INT32_MAX)
-            DatabaseErrorFmt("Value %d of field '%s' is out of range", {static_cast<long long>(v), f->GetFieldName()}, this);
-          auto s = static_cast<std::int32_t>(v);
-          std::memcpy(p + 1, &s, 4);
-          break;
-        }
-        case ftLargeint: {
-          std::int64_t v = sqlite3_column_int64(stmt, i);
-          std::memcpy(p + 1, &v, 8);
-          break;
-        }
+        case ftAutoInc: StoreInteger<std::int32_t>(p, sqlite3_column_int64(stmt, i), f); break;
+        case ftLargeint: StoreInteger<std::int64_t>(p, sqlite3_column_int64(stmt, i), f); break;
         default: {
           // Floats, currency and dates go through their field's conversion.
           Variant v;
@@ -344,7 +312,6 @@ void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what) {
             v = Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
           else
             v = Variant(sqlite3_column_double(stmt, i));
-          TRecordBuffer tmp;
           std::vector<std::uint8_t> native(static_cast<std::size_t>(std::max(1, f->GetDataSize())));
           try {
             if (f->GetDataType() == ftDate || f->GetDataType() == ftTime || f->GetDataType() == ftDateTime) {

@@ -45,6 +45,11 @@ class TDBDataSet : public TMemDataSet {
   std::vector<std::int64_t> FRowIds;  // SQLite rowid of each stored row (-1 when unknown)
 
  private:
+  /// Stores an integer column as a field's native value, refusing one out of its range.
+  template <class T>
+  void StoreInteger(std::uint8_t* slot, std::int64_t value, const TField* field) const;
+
+ private:
   std::string FDatabaseName;
   TDatabase* FDatabase = nullptr;
 };
