@@ -722,7 +722,10 @@ TField* TDataSet::FindField(const std::string& name) const {
 
 TField* TDataSet::FieldByName(const std::string& name) const {
   TField* f = FindField(name);
-  if (!f) DatabaseErrorFmt(SFieldNotFound, {GetName(), name});
+  if (!f) {
+    if (GetName().empty()) DatabaseErrorFmt("Field '%s' not found", {name});
+    DatabaseErrorFmt(SFieldNotFound, {GetName(), name});
+  }
   return f;
 }
 
