@@ -15,10 +15,11 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
 
-# Until the demonstration program exists, the demo is the form tool on an example form.
+# Until the windows exist, the demo runs the demonstration's start-up without windows on
+# its tables in build/demo-data (made there on first run) and prints what it shows.
 demo: build
-	@echo "== qorform tree examples/DataModule.dfm (the demonstration program comes later) =="
-	$(BUILD)/tools/qorform/qorform tree examples/DataModule.dfm
+	@echo "== qorlookup-demo --check $(BUILD)/demo-data (the windows come later) =="
+	$(BUILD)/demo/qorlookup-demo --check $(BUILD)/demo-data
 
 test: build test-asan
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -258,6 +258,7 @@ void BM_QorLookFromFiles(benchmark::State& state) {
     auto* query = new qor::TQorQuery(&owner);
     query->SetDatabaseName("Bench");
     query->GetSQL()->SetText(std::string("select * from ") + keys[k] + ".db");
+    query->Open();  // its fields exist before the people's lookup fields are sized
     auto* f = new qor::TQorLookField(&owner);
     f->SetFieldName(names[k]);
     f->SetSize(35);

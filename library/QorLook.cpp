@@ -256,7 +256,9 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
   // Slots are written only where they fit both the record and the working buffer.
   const int size = GetDataSize();
   const int limit = std::min(size, MaxLookupRecordSize + 1);
-  std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::max(size, MaxLookupRecordSize + 1)), 0);
+  static thread_local std::vector<std::uint8_t> buffer;
+  buffer.resize(static_cast<std::size_t>(std::max(size, MaxLookupRecordSize + 1)));
+  std::memset(buffer.data(), 0, static_cast<std::size_t>(std::max(size, 0)));
   int offset = 0;
   for (std::size_t i = 0; i < FResultFieldList.size(); ++i) {
     fw::TField* f = FResultFieldList[i];
@@ -312,13 +314,13 @@ fw::Variant TQorLookField::GetAsVariant() const {
   if (index < 0) return fw::Variant(GetAsString());
   if (FStoreLookupData) {
     const int size = GetDataSize();
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::max(size, 1)));
-    if (!GetData(buffer.data())) return {};
+    const std::uint8_t* record = DataInRecord();
+    if (!record) return {};
     fw::TField* f = ResultField(index);
     const int offset = SlotOffset(index);
     const int valueSize = StoredValueSize(f);
     if (offset + 2 + valueSize > std::min(size, MaxLookupRecordSize + 1)) return {};
-    const std::uint8_t* p = buffer.data() + offset;
+    const std::uint8_t* p = record + offset;
     std::uint16_t code = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
     if (code == fw::varNull || code == fw::varEmpty) return {};
     if (IsTextField(f)) {

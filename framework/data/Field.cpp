@@ -226,12 +226,16 @@ Variant TField::ComputeLookupValue() const {
   return {};
 }
 
-bool TField::GetData(void* buffer) const {
+const std::uint8_t* TField::DataInRecord() const {
   TRecordBuffer* rec = FDataSet ? FDataSet->GetCurrentBuffer() : nullptr;
-  if (!rec || rec->Data.empty()) return false;
-  if (!rec->Data[static_cast<std::size_t>(FOffset)]) return false;
-  if (buffer && GetDataSize() > 0)
-    std::memcpy(buffer, rec->Data.data() + FOffset + 1, static_cast<std::size_t>(GetDataSize()));
+  if (!rec || rec->Data.empty() || !rec->Data[static_cast<std::size_t>(FOffset)]) return nullptr;
+  return rec->Data.data() + FOffset + 1;
+}
+
+bool TField::GetData(void* buffer) const {
+  const std::uint8_t* data = DataInRecord();
+  if (!data) return false;
+  if (buffer && GetDataSize() > 0) std::memcpy(buffer, data, static_cast<std::size_t>(GetDataSize()));
   return true;
 }
 

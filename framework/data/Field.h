@@ -158,6 +158,9 @@ class TField : public TComponent {
   /// Copies the field's native data of the current record into `buffer` (DataSize bytes);
   /// false (nothing copied) when the record holds no value for the field.
   bool GetData(void* buffer) const;
+  /// The field's native data in the current record (DataSize bytes), read in place;
+  /// null when the record holds no value for the field.
+  const std::uint8_t* DataInRecord() const;
   /// Stores DataSize bytes as the field's native data in the current record (editing
   /// state required for data fields); a null buffer makes the field null.
   void SetData(const void* buffer);
