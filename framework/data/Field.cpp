@@ -308,10 +308,8 @@ Variant TField::GetAsVariant() const {
     if (FDataType == ftMemo) return Variant(std::move(b));
     return Variant::FromBytes(TBytes(b.begin(), b.end()));
   }
-  int size = GetDataSize();
-  std::vector<std::uint8_t> tmp(static_cast<std::size_t>(size > 0 ? size : 1));
-  if (!GetData(tmp.data())) return {};
-  return FromNative(tmp.data());
+  const std::uint8_t* data = DataInRecord();
+  return data ? FromNative(data) : Variant();
 }
 
 void TField::AccessError(const std::string& typeName) const {

@@ -123,6 +123,7 @@ void TMemDataSet::CheckLayout() {
 
 void TMemDataSet::InternalOpen() {
   FFieldLists.clear();
+  FRecentLists = {};
   CheckLayout();
   FIndexFields.clear();
   if (!FIndexFieldNames.empty()) FIndexFields = GetFieldList(FIndexFieldNames);
@@ -131,6 +132,7 @@ void TMemDataSet::InternalOpen() {
 
 void TMemDataSet::InternalClose() {
   FFieldLists.clear();
+  FRecentLists = {};
   FView.clear();
   FRowPos.clear();
   FIndexFields.clear();
@@ -173,7 +175,10 @@ void TMemDataSet::RebuildPositions(std::size_t from) {
   for (std::size_t i = from; i < FView.size(); ++i) FRowPos[static_cast<std::size_t>(FView[i])] = static_cast<int>(i);
 }
 
-void TMemDataSet::InvalidateIndexes() { FHashIndexes.clear(); }
+void TMemDataSet::InvalidateIndexes() {
+  FHashIndexes.clear();
+  FLastIndex = nullptr;
+}
 
 void TMemDataSet::BuildView() {
   InvalidateIndexes();
@@ -285,14 +290,26 @@ void TMemDataSet::InternalDelete(std::int64_t rowId) {
 }
 
 const std::vector<TField*>& TMemDataSet::CachedFieldList(const std::string& names) {
+  // Lookups ask for the same two lists over and over: remember the last ones.
+  for (auto& recent : FRecentLists)
+    if (recent.first && *recent.first == names) return *recent.second;
   auto it = FFieldLists.find(names);
-  if (it != FFieldLists.end()) return it->second;
-  return FFieldLists.emplace(names, GetFieldList(names)).first->second;
+  if (it == FFieldLists.end()) it = FFieldLists.emplace(names, GetFieldList(names)).first;
+  FRecentLists[FNextRecent] = {&it->first, &it->second};
+  FNextRecent = (FNextRecent + 1) % FRecentLists.size();
+  return it->second;
 }
 
 TMemDataSet::THashIndex& TMemDataSet::HashIndexFor(const std::string& keyFields,
                                                    const std::vector<TField*>& fields) {
+  if (FLastIndex && FLastIndexKey == keyFields) return *FLastIndex;
   auto& index = FHashIndexes[keyFields];
+  FLastIndexKey = keyFields;
+  struct Remember {
+    THashIndex*& last;
+    std::unique_ptr<THashIndex>& index;
+    ~Remember() { last = index.get(); }
+  } remember{FLastIndex, index};
   if (index) return *index;
   index = std::make_unique<THashIndex>();
   index->Rows.reserve(FView.size());

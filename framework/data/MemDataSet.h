@@ -4,6 +4,7 @@
 // The engine's tables and queries extend it and fill its rows from their files.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -139,6 +140,10 @@ class TMemDataSet : public TDataSet {
 
   std::unordered_map<std::string, std::unique_ptr<THashIndex>> FHashIndexes;
   std::unordered_map<std::string, std::vector<TField*>> FFieldLists;
+  std::array<std::pair<const std::string*, const std::vector<TField*>*>, 2> FRecentLists{};
+  std::size_t FNextRecent = 0;
+  THashIndex* FLastIndex = nullptr;
+  std::string FLastIndexKey;
 };
 
 }  // namespace fw
