@@ -110,6 +110,25 @@ bool IsDateTimeField(const fw::TField* f) {
   return t == fw::ftDate || t == fw::ftTime || t == fw::ftDateTime;
 }
 
+/// The variant type code of a stored field's value, without building the value.
+std::uint16_t VarTypeOf(const fw::TField* f, const std::uint8_t* native) {
+  switch (f->GetDataType()) {
+    case fw::ftString: return fw::varString;
+    case fw::ftSmallint: return fw::varSmallint;
+    case fw::ftInteger:
+    case fw::ftAutoInc: return fw::varInteger;
+    case fw::ftWord: return fw::varWord;
+    case fw::ftLargeint: return fw::varInt64;
+    case fw::ftBoolean: return fw::varBoolean;
+    case fw::ftFloat: return fw::varDouble;
+    case fw::ftCurrency: return fw::varCurrency;
+    case fw::ftDate:
+    case fw::ftTime:
+    case fw::ftDateTime: return fw::varDate;
+    default: return f->NativeToVariant(native).VarType();
+  }
+}
+
 }  // namespace
 
 const fw::TClassInfo& TQorLookField::StaticClass() {
@@ -203,6 +222,15 @@ int TQorLookField::StoredValueSize(const fw::TField* field) {
   return IsDateTimeField(field) ? 8 : std::max(0, field->GetDataSize());
 }
 
+const std::uint8_t* TQorLookField::Slot(int index) const {
+  const std::uint8_t* record = DataInRecord();
+  if (!record) return nullptr;
+  const int size = GetDataSize();
+  const int offset = SlotOffset(index);
+  if (offset + 2 + StoredValueSize(ResultField(index)) > std::min(size, MaxLookupRecordSize + 1)) return nullptr;
+  return record + offset;
+}
+
 int TQorLookField::SlotOffset(int index) const {
   int offset = 0;
   for (int i = 0; i < index; ++i) offset += 2 + StoredValueSize(FResultFieldList[static_cast<std::size_t>(i)]);
@@ -265,12 +293,8 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
     const int valueSize = StoredValueSize(f);
     const int slot = 2 + valueSize;
     if (offset + slot > limit) break;
-    fw::Variant value;
-    if (v.IsArray()) {
-      if (i < v.ArrayCount()) value = v[i];
-    } else if (i == 0) {
-      value = v;
-    }
+    static const fw::Variant none;
+    const fw::Variant& value = v.IsArray() ? (i < v.ArrayCount() ? v[i] : none) : (i == 0 ? v : none);
     std::uint8_t* p = buffer.data() + offset;
     std::uint16_t code = value.IsNullOrEmpty() ? fw::varNull : value.VarType();
     if (code != fw::varNull) {
@@ -313,14 +337,10 @@ fw::Variant TQorLookField::GetAsVariant() const {
   int index = saved < 0 ? FLookupResultIndex : saved;
   if (index < 0) return fw::Variant(GetAsString());
   if (FStoreLookupData) {
-    const int size = GetDataSize();
-    const std::uint8_t* record = DataInRecord();
-    if (!record) return {};
     fw::TField* f = ResultField(index);
-    const int offset = SlotOffset(index);
     const int valueSize = StoredValueSize(f);
-    if (offset + 2 + valueSize > std::min(size, MaxLookupRecordSize + 1)) return {};
-    const std::uint8_t* p = record + offset;
+    const std::uint8_t* p = Slot(index);
+    if (!p) return {};
     std::uint16_t code = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
     if (code == fw::varNull || code == fw::varEmpty) return {};
     if (IsTextField(f)) {
@@ -354,6 +374,14 @@ std::string TQorLookField::GetAsString() const {
   if (!GetLookup()) return fw::TStringField::GetAsString();
   auto* self = const_cast<TQorLookField*>(this);
   if (CurrentResultIndex >= 0) {
+    if (FStoreLookupData && IsTextField(ResultField(CurrentResultIndex))) {
+      // Text slots are read in place.
+      const std::uint8_t* p = Slot(CurrentResultIndex);
+      if (p && (p[0] | (p[1] << 8)) != fw::varNull && (p[0] | (p[1] << 8)) != fw::varEmpty) {
+        const char* text = reinterpret_cast<const char*>(p + 2);
+        return std::string(text, strnlen(text, static_cast<std::size_t>(StoredValueSize(ResultField(CurrentResultIndex)))));
+      }
+    }
     fw::Variant v = GetAsVariant();
     if (!v.IsNullOrEmpty()) return v.AsString();
     if (!GetKeyFields().empty() && fw::SameText(ResultField(CurrentResultIndex)->GetFieldName(), GetLookupKeyFields()))
@@ -405,6 +433,65 @@ bool TQorLookField::GetIsNull() const {
   if (null && GetLookup() && FOptions.Contains(foValueNotInLookup) && !GetKeyFields().empty() && GetDataSet())
     return GetDataSet()->FieldByName(GetKeyFields())->IsNull();
   return null;
+}
+
+void TQorLookField::CalcLookupValue() {
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!GetLookup() || !FStoreLookupData || GetLookupCache() || !lookup || !lookup->GetActive()) {
+    fw::TStringField::CalcLookupValue();
+    return;
+  }
+  for (fw::TField* f : FResultFieldList)
+    if (f->GetFieldKind() != fw::fkData || f->IsBlob() || f->GetDataSet() != lookup) {
+      fw::TStringField::CalcLookupValue();
+      return;
+    }
+  fw::Variant keys = LookupKeyValues();
+  const std::uint8_t* row = nullptr;
+  if (keys.IsNull()) {
+    Clear();
+    return;
+  }
+  if (!lookup->FindStoredRow(GetLookupKeyFields(), keys, row)) {
+    fw::TStringField::CalcLookupValue();
+    return;
+  }
+  if (!row) {
+    Clear();
+    return;
+  }
+  const int size = GetDataSize();
+  const int limit = std::min(size, MaxLookupRecordSize + 1);
+  static thread_local std::vector<std::uint8_t> buffer;
+  buffer.resize(static_cast<std::size_t>(std::max(size, MaxLookupRecordSize + 1)));
+  std::memset(buffer.data(), 0, static_cast<std::size_t>(std::max(size, 0)));
+  int offset = 0;
+  for (fw::TField* f : FResultFieldList) {
+    const int valueSize = StoredValueSize(f);
+    if (offset + 2 + valueSize > limit) break;
+    std::uint8_t* p = buffer.data() + offset;
+    const std::uint8_t* src = row + f->GetOffset();
+    std::uint16_t code = fw::varNull;
+    if (src[0]) {
+      const std::uint8_t* native = src + 1;
+      code = VarTypeOf(f, native);
+      if (IsTextField(f)) {
+        const char* text = reinterpret_cast<const char*>(native);
+        std::string_view view(text, strnlen(text, static_cast<std::size_t>(f->GetSize())));
+        if (valueSize > 0)
+          std::memcpy(p + 2, view.data(), fw::Utf8FitBytes(view, static_cast<std::size_t>(valueSize - 1)));
+      } else if (IsDateTimeField(f)) {
+        double d = f->NativeToVariant(native).AsDateTime().Value;
+        std::memcpy(p + 2, &d, 8);
+      } else {
+        std::memcpy(p + 2, native, static_cast<std::size_t>(valueSize));
+      }
+    }
+    p[0] = static_cast<std::uint8_t>(code & 0xFF);
+    p[1] = static_cast<std::uint8_t>(code >> 8);
+    offset += 2 + valueSize;
+  }
+  SetData(buffer.data());
 }
 
 std::uint16_t TQorLookField::DisplayFieldsWidth() {

@@ -194,9 +194,15 @@ class TQorLookField : public fw::TStringField {
   bool GetIsNull() const override;
   void DefineProperties(fw::TFiler* filer) override;
   void Notification(fw::TComponent* component, fw::TOperation operation) override;
+  /// Stores the lookup record straight from the lookup dataset's stored row when it can
+  /// (the same slots as SetAsVariant with the fetched values), else through SetAsVariant.
+  void CalcLookupValue() override;
 
  private:
   void Prepare() const;
+  /// The slot of a result value in the stored record, or null (no value, or beyond the
+  /// record and the working buffer).
+  const std::uint8_t* Slot(int index) const;
   int SlotOffset(int index) const;
 
   mutable std::string FOwnLookupResultField;

@@ -286,7 +286,7 @@ void TDataSet::CalculateFields(TRecordBuffer& buffer) {
     std::memset(p, 0, static_cast<std::size_t>(1 + std::max(0, f->GetDataSize())));
   }
   for (TField* f : FCalcFieldList)
-    if (f->GetFieldKind() == fkLookup) f->SetAsVariant(f->ComputeLookupValue());
+    if (f->GetFieldKind() == fkLookup) f->CalcLookupValue();
   DoOnCalcFields();
 }
 
@@ -484,7 +484,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
             ~SwapBack() { std::swap(a, b); }
           } back{FCalcBuffer, *FCurrent};
           for (TField* f : FCalcFieldList)
-            if (f->GetFieldKind() == fkLookup) f->SetAsVariant(f->ComputeLookupValue());
+            if (f->GetFieldKind() == fkLookup) f->CalcLookupValue();
         }
       }
     }

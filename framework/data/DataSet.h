@@ -155,6 +155,12 @@ class TDataSet : public TComponent {
   /// null when none.
   virtual Variant Lookup(const std::string& keyFields, const Variant& keyValues,
                          const std::string& resultFields);
+  /// The stored data area of the row whose key fields equal the values, read in place
+  /// (null when there is none); false when the dataset cannot answer this way.
+  virtual bool FindStoredRow(const std::string& keyFields, const Variant& keyValues,
+                             const std::uint8_t*& row) {
+    return false;
+  }
   /// The engine's record search: finds the record and moves the cursor to it without
   /// refilling the buffers (follow with Resync).
   virtual bool LocateRecord(const std::string& keyFields, const Variant& keyValues,

@@ -206,20 +206,22 @@ void TField::RefreshLookupList() {
   }
 }
 
-Variant TField::ComputeLookupValue() const {
-  Variant keys;
-  if (FKeyFieldList.size() == 1) {
-    keys = FKeyFieldList[0]->GetAsVariant();
-    if (keys.IsNull()) return {};
-  } else {
-    std::vector<Variant> values;
-    values.reserve(FKeyFieldList.size());
-    for (TField* f : FKeyFieldList) {
-      values.push_back(f->GetAsVariant());
-      if (values.back().IsNull()) return {};
-    }
-    keys = Variant(std::move(values));
+Variant TField::LookupKeyValues() const {
+  if (FKeyFieldList.size() == 1) return FKeyFieldList[0]->GetAsVariant();
+  std::vector<Variant> values;
+  values.reserve(FKeyFieldList.size());
+  for (TField* f : FKeyFieldList) {
+    values.push_back(f->GetAsVariant());
+    if (values.back().IsNull()) return {};
   }
+  return Variant(std::move(values));
+}
+
+void TField::CalcLookupValue() { SetAsVariant(ComputeLookupValue()); }
+
+Variant TField::ComputeLookupValue() const {
+  Variant keys = LookupKeyValues();
+  if (keys.IsNull()) return {};
   if (FLookupCache) return FLookupList.ValueOfKey(keys);
   if (FLookupDataSet && FLookupDataSet->GetActive())
     return FLookupDataSet->Lookup(FLookupKeyFields, keys, FLookupResultField);

@@ -207,6 +207,10 @@ class TField : public TComponent {
   /// The value of a lookup field for the current record: from the lookup list or the
   /// lookup dataset; null when nothing matches.
   Variant ComputeLookupValue() const;
+  /// The master's key values of a lookup field (an array for several), null when one is null.
+  Variant LookupKeyValues() const;
+  /// Computes the lookup value of the current record and stores it (SetAsVariant).
+  virtual void CalcLookupValue();
   /// The key fields of the master, resolved at binding.
   const std::vector<TField*>& LookupKeyFieldList() const { return FKeyFieldList; }
 

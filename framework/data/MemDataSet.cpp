@@ -403,6 +403,20 @@ bool TMemDataSet::LocateRecord(const std::string& keyFields, const Variant& keyV
   return true;
 }
 
+bool TMemDataSet::FindStoredRow(const std::string& keyFields, const Variant& keyValues,
+                                const std::uint8_t*& row) {
+  if (!GetActive()) return false;
+  const auto& keys = CachedFieldList(keyFields);
+  for (TField* f : keys)
+    if (f->GetFieldKind() != fkData || f->IsBlob()) return false;
+  THashIndex& index = HashIndexFor(keyFields, keys);
+  auto it = index.Rows.find(keyValues);
+  row = it == index.Rows.end()
+            ? nullptr
+            : FRowData.data() + static_cast<std::size_t>(it->second) * static_cast<std::size_t>(FStride);
+  return true;
+}
+
 Variant TMemDataSet::Lookup(const std::string& keyFields, const Variant& keyValues,
                             const std::string& resultFields) {
   CheckActive();

@@ -75,6 +75,8 @@ class TMemDataSet : public TDataSet {
 
   bool LocateRecord(const std::string& keyFields, const Variant& keyValues, TLocateOptions options,
                     bool syncCursor) override;
+  bool FindStoredRow(const std::string& keyFields, const Variant& keyValues,
+                     const std::uint8_t*& row) override;
   /// Reads the result fields straight from the stored row found through the hash index.
   Variant Lookup(const std::string& keyFields, const Variant& keyValues,
                  const std::string& resultFields) override;
