@@ -25,7 +25,7 @@ test: build test-asan
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The non-visual layers again, under AddressSanitizer and UndefinedBehaviorSanitizer.
-ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests qor_base_tests
+ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests fw_engine_tests qor_base_tests demo_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS) --target $(ASAN_TESTS)
