@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ExpectError.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,20 +18,6 @@
 #include "framework/core/TypInfo.h"
 
 namespace {
-
-template <class E, class F>
-void ExpectError(F&& f, const std::string& message) {
-  try {
-    f();
-  } catch (const E& e) {
-    EXPECT_EQ(e.what(), message);
-    return;
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << "unexpected exception: " << e.what();
-    return;
-  }
-  ADD_FAILURE() << "no exception, expected: " << message;
-}
 
 class TLevelItem : public fw::TCollectionItem {
   FW_CLASS(TLevelItem)

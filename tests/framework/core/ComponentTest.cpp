@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ExpectError.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,20 +19,6 @@ namespace {
 using fw::TComponent;
 using fw::TOperation;
 using Trace = std::vector<std::string>;
-
-template <class E, class F>
-void ExpectError(F&& f, const std::string& message) {
-  try {
-    f();
-  } catch (const E& e) {
-    EXPECT_EQ(e.what(), message);
-    return;
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << "unexpected exception: " << e.what();
-    return;
-  }
-  ADD_FAILURE() << "no exception, expected: " << message;
-}
 
 // A component that writes what happens to it into a trace: "free X" when it is destroyed
 // and, when asked to, "X: insert Y" / "X: remove Y" for each notification it receives.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ExpectError.h"
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,20 +16,6 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-
-template <class E, class F>
-void ExpectError(F&& f, const std::string& message) {
-  try {
-    f();
-  } catch (const E& e) {
-    EXPECT_EQ(e.what(), message);
-    return;
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << "unexpected exception: " << e.what();
-    return;
-  }
-  ADD_FAILURE() << "no exception, expected: " << message;
-}
 
 TEST(StringListTest, Editing) {
   struct Case {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ExpectError.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,20 +23,6 @@ namespace {
 
 using fw::TObject;
 using fw::TPropInfo;
-
-template <class E, class F>
-void ExpectError(F&& f, const std::string& message) {
-  try {
-    f();
-  } catch (const E& e) {
-    EXPECT_EQ(e.what(), message);
-    return;
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << "unexpected exception: " << e.what();
-    return;
-  }
-  ADD_FAILURE() << "no exception, expected: " << message;
-}
 
 enum TShade { shRed, shGreen, shBlue };
 FW_ENUM_INFO(TShade, "shRed", "shGreen", "shBlue")

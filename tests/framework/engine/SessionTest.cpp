@@ -4,6 +4,8 @@
 #include "framework/engine/Session.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/ExpectError.h"
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,20 +31,6 @@ using fw::cfmSession;
 using fw::cfmVirtual;
 using fw::TConfigMode;
 using fw::TSession;
-
-template <class E, class F>
-void ExpectError(F&& f, const std::string& message) {
-  try {
-    f();
-  } catch (const E& e) {
-    EXPECT_EQ(e.what(), message);
-    return;
-  } catch (const std::exception& e) {
-    ADD_FAILURE() << "unexpected exception: " << e.what();
-    return;
-  }
-  ADD_FAILURE() << "no exception, expected: " << message;
-}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
