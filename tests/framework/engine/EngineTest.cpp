@@ -160,6 +160,20 @@ TEST_P(EngineTest, EveryColumnTypeSurvivesARoundTrip) {
   EXPECT_EQ(t->FieldByName("Image")->GetBlob(), std::string("\x89PNG\0\x01", 6));
   EXPECT_TRUE(t->FieldByName("Data")->IsNull());
 
+  // A query over the table reads the same field classes and values.
+  TQuery* q = NewQuery(db, db == "Files" ? "select * from People.db" : "select * from \"People.db\"");
+  q->Open();
+  for (const auto& c : cols) {
+    SCOPED_TRACE(std::string("query ") + c.name);
+    EXPECT_EQ(q->FieldByName(c.name)->ClassName(), c.fieldClass);
+  }
+  q->Last();
+  EXPECT_EQ(q->FieldByName("Name")->GetAsString(), "Ёлкин");
+  EXPECT_EQ(q->FieldByName("Stamp")->GetAsDateTime().Value, stamp.Value);
+  EXPECT_EQ(q->FieldByName("Price")->GetValue().AsCurrency().Value, 12345);
+  EXPECT_EQ(q->FieldByName("Image")->GetBlob(), std::string("\x89PNG\0\x01", 6));
+  q->Close();
+
   // Index definitions as the engine reports them.
   t->GetIndexDefs()->Update();
   ASSERT_EQ(t->GetIndexDefs()->GetCount(), 2);
