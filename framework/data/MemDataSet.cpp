@@ -57,9 +57,50 @@ void TIndexDefs::Update() {
 // ---- hash index -----------------------------------------------------------------------------
 
 /// Key values → the first row of the view holding them.
+/// Integer keys in a narrow range are kept in a plain array indexed by the key.
 struct TMemDataSet::THashIndex {
   std::unordered_map<Variant, std::int64_t> Rows;
+  bool Dense = false;
+  std::int64_t Base = 0;
+  std::vector<std::int64_t> DenseRows;
+  std::int64_t NullRow = -1;
+
+  /// The row holding the key, or -1.
+  std::int64_t Find(const Variant& key) const {
+    if (!Dense) {
+      auto it = Rows.find(key);
+      return it == Rows.end() ? -1 : it->second;
+    }
+    if (key.IsNull()) return NullRow;
+    std::int64_t k;
+    if (key.IsOrdinal()) {
+      k = key.AsInt64();
+    } else if (key.IsNumeric()) {
+      double d = key.AsFloat();
+      if (d != static_cast<double>(static_cast<std::int64_t>(d))) return -1;
+      k = static_cast<std::int64_t>(d);
+    } else {
+      return -1;
+    }
+    if (k < Base || k - Base >= static_cast<std::int64_t>(DenseRows.size())) return -1;
+    return DenseRows[static_cast<std::size_t>(k - Base)];
+  }
 };
+
+namespace {
+
+bool IsIntegerField(const TField* f) {
+  switch (f->GetDataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc:
+    case ftLargeint: return true;
+    default: return false;
+  }
+}
+
+}  // namespace
 
 // ---- TMemDataSet --------------------------------------------------------------------------
 
@@ -312,6 +353,34 @@ TMemDataSet::THashIndex& TMemDataSet::HashIndexFor(const std::string& keyFields,
   } remember{FLastIndex, index};
   if (index) return *index;
   index = std::make_unique<THashIndex>();
+  if (fields.size() == 1 && IsIntegerField(fields[0])) {
+    // Narrow integer keys (codes of lookup tables) go into an array.
+    const TField* f = fields[0];
+    std::int64_t lo = 0, hi = -1, count = 0;
+    for (std::int64_t row : FView) {
+      const std::uint8_t* p = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride) + f->GetOffset();
+      if (!p[0]) continue;
+      std::int64_t k = f->NativeToVariant(p + 1).AsInt64();
+      if (count++ == 0) lo = hi = k;
+      lo = std::min(lo, k);
+      hi = std::max(hi, k);
+    }
+    if (count == 0 || (hi - lo) < 4 * count + 1024) {
+      index->Dense = true;
+      index->Base = lo;
+      index->DenseRows.assign(static_cast<std::size_t>(count == 0 ? 0 : hi - lo + 1), -1);
+      for (std::int64_t row : FView) {
+        const std::uint8_t* p = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride) + f->GetOffset();
+        if (!p[0]) {
+          if (index->NullRow < 0) index->NullRow = row;
+          continue;
+        }
+        auto& slot = index->DenseRows[static_cast<std::size_t>(f->NativeToVariant(p + 1).AsInt64() - lo)];
+        if (slot < 0) slot = row;
+      }
+      return *index;
+    }
+  }
   index->Rows.reserve(FView.size());
   for (std::int64_t row : FView) {
     const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(FStride);
@@ -397,9 +466,9 @@ bool TMemDataSet::LocateRecord(const std::string& keyFields, const Variant& keyV
   if (!options.Empty() || !stored) return TDataSet::LocateRecord(keyFields, keyValues, options, syncCursor);
   if (GetState() == dsEdit || GetState() == dsInsert) CheckBrowseMode();
   THashIndex& index = HashIndexFor(keyFields, fields);
-  auto it = index.Rows.find(keyValues);
-  if (it == index.Rows.end()) return false;
-  if (syncCursor) InternalGotoBookmark(it->second);
+  std::int64_t found = index.Find(keyValues);
+  if (found < 0) return false;
+  if (syncCursor) InternalGotoBookmark(found);
   return true;
 }
 
@@ -410,10 +479,8 @@ bool TMemDataSet::FindStoredRow(const std::string& keyFields, const Variant& key
   for (TField* f : keys)
     if (f->GetFieldKind() != fkData || f->IsBlob()) return false;
   THashIndex& index = HashIndexFor(keyFields, keys);
-  auto it = index.Rows.find(keyValues);
-  row = it == index.Rows.end()
-            ? nullptr
-            : FRowData.data() + static_cast<std::size_t>(it->second) * static_cast<std::size_t>(FStride);
+  std::int64_t found = index.Find(keyValues);
+  row = found < 0 ? nullptr : FRowData.data() + static_cast<std::size_t>(found) * static_cast<std::size_t>(FStride);
   return true;
 }
 
@@ -427,9 +494,9 @@ Variant TMemDataSet::Lookup(const std::string& keyFields, const Variant& keyValu
   for (TField* f : results) stored = stored && f->GetFieldKind() == fkData && !f->IsBlob();
   if (!stored) return TDataSet::Lookup(keyFields, keyValues, resultFields);
   THashIndex& index = HashIndexFor(keyFields, keys);
-  auto it = index.Rows.find(keyValues);
-  if (it == index.Rows.end()) return {};
-  const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(it->second) * static_cast<std::size_t>(FStride);
+  std::int64_t found = index.Find(keyValues);
+  if (found < 0) return {};
+  const std::uint8_t* data = FRowData.data() + static_cast<std::size_t>(found) * static_cast<std::size_t>(FStride);
   auto value = [&](TField* f) {
     return data[f->GetOffset()] ? f->NativeToVariant(data + f->GetOffset() + 1) : Variant();
   };

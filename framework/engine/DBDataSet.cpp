@@ -431,6 +431,15 @@ void TTable::InternalOpen() {
   TMemDataSet::InternalOpen();
   std::string name = SQLName(true);
   std::string what = "Table '" + FTableName + "'";
+  {
+    // Room for all rows at once: the row store does not grow and copy while loading.
+    TStatement count(GetDatabase(), "select count(*) from " + name, what);
+    if (sqlite3_step(count.get()) == SQLITE_ROW) {
+      std::int64_t rows = sqlite3_column_int64(count.get(), 0);
+      ReserveRows(rows);
+      FRowIds.reserve(static_cast<std::size_t>(rows));
+    }
+  }
   TStatement stmt(GetDatabase(), "select rowid, * from " + name, what);
   LoadRows(stmt.get(), what);
   SetupRange();

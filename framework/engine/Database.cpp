@@ -134,8 +134,9 @@ void TDatabase::Connect() {
   if (!FSQLBased && !fs::is_directory(FPath, ec))
     DatabaseErrorFmt("Directory '%s' of %s does not exist", {FPath, what}, this);
   sqlite3* db = nullptr;
-  int rc = FSQLBased ? sqlite3_open_v2(FPath.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-                     : sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  // One thread uses a connection: SQLite need not lock around each call.
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+  int rc = sqlite3_open_v2(FSQLBased ? FPath.c_str() : ":memory:", &db, flags, nullptr);
   if (rc != SQLITE_OK) {
     std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
     sqlite3_close(db);

@@ -328,3 +328,50 @@ TEST_F(DataSetTest, IndexFieldNamesOrdersAndKeepsTheCurrentRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace fw;
+
+TEST(KeyIndexTest, ExactSearchesAgreeForNarrowAndWideIntegerKeys) {
+  // Narrow keys are kept in an array, wide ones in a hash map: both answer alike.
+  for (int spread : {1, 1000000}) {
+    SCOPED_TRACE(spread);
+    TMemDataSet ds(nullptr);
+    ds.GetFieldDefs()->Add("Id", ftInteger);
+    ds.GetFieldDefs()->Add("Name", ftString, 10);
+    ds.CreateDataSet();
+    for (int i : {3, 1, 2, 2}) {  // the second 2 is never found: the first one wins
+      ds.Append();
+      ds.FieldByName("Id")->SetAsInteger(i * spread);
+      ds.FieldByName("Name")->SetAsString("n" + std::to_string(i) + (i == 2 && ds.GetRecordCount() == 3 ? "b" : ""));
+      ds.Post();
+    }
+    ds.Append();  // a record without a key
+    ds.FieldByName("Name")->SetAsString("none");
+    ds.Post();
+    struct Case {
+      Variant key;
+      const char* name;  // null: not found
+    };
+    const Case cases[] = {
+        {Variant(2 * spread), "n2"},
+        {Variant(static_cast<std::int64_t>(spread)), "n1"},
+        {Variant(3.0 * spread), "n3"},
+        {Variant(2.5 * spread + 0.25), nullptr},
+        {Variant("2"), nullptr},
+        {Variant(7 * spread), nullptr},
+        {Variant(), "none"},
+    };
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.key.AsString());
+      Variant found = ds.Lookup("Id", c.key, "Name");
+      if (c.name)
+        EXPECT_EQ(found.AsString(), c.name);
+      else
+        EXPECT_TRUE(found.IsNull());
+    }
+  }
+}
+
+}  // namespace
