@@ -110,6 +110,21 @@ bool IsDateTimeField(const fw::TField* f) {
   return t == fw::ftDate || t == fw::ftTime || t == fw::ftDateTime;
 }
 
+/// The working buffer in which a stored lookup record is put together: at least 8193
+/// bytes, the record's `size` bytes zeroed.
+std::vector<std::uint8_t>& WorkingBuffer(int size) {
+  static thread_local std::vector<std::uint8_t> buffer;
+  buffer.resize(static_cast<std::size_t>(std::max(size, MaxLookupRecordSize + 1)));
+  std::memset(buffer.data(), 0, static_cast<std::size_t>(std::max(size, 0)));
+  return buffer;
+}
+
+/// Writes a slot's type code (16-bit, little-endian).
+void StoreTypeCode(std::uint8_t* slot, std::uint16_t code) {
+  slot[0] = static_cast<std::uint8_t>(code & 0xFF);
+  slot[1] = static_cast<std::uint8_t>(code >> 8);
+}
+
 /// The variant type code of a stored field's value, without building the value.
 std::uint16_t VarTypeOf(const fw::TField* f, const std::uint8_t* native) {
   switch (f->GetDataType()) {
@@ -284,9 +299,7 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
   // Slots are written only where they fit both the record and the working buffer.
   const int size = GetDataSize();
   const int limit = std::min(size, MaxLookupRecordSize + 1);
-  static thread_local std::vector<std::uint8_t> buffer;
-  buffer.resize(static_cast<std::size_t>(std::max(size, MaxLookupRecordSize + 1)));
-  std::memset(buffer.data(), 0, static_cast<std::size_t>(std::max(size, 0)));
+  std::vector<std::uint8_t>& buffer = WorkingBuffer(size);
   int offset = 0;
   for (std::size_t i = 0; i < FResultFieldList.size(); ++i) {
     fw::TField* f = FResultFieldList[i];
@@ -317,8 +330,7 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
         std::memset(p + 2, 0, static_cast<std::size_t>(valueSize));
       }
     }
-    p[0] = static_cast<std::uint8_t>(code & 0xFF);
-    p[1] = static_cast<std::uint8_t>(code >> 8);
+    StoreTypeCode(p, code);
     offset += slot;
   }
   SetData(buffer.data());
@@ -462,9 +474,7 @@ void TQorLookField::CalcLookupValue() {
   }
   const int size = GetDataSize();
   const int limit = std::min(size, MaxLookupRecordSize + 1);
-  static thread_local std::vector<std::uint8_t> buffer;
-  buffer.resize(static_cast<std::size_t>(std::max(size, MaxLookupRecordSize + 1)));
-  std::memset(buffer.data(), 0, static_cast<std::size_t>(std::max(size, 0)));
+  std::vector<std::uint8_t>& buffer = WorkingBuffer(size);
   int offset = 0;
   for (fw::TField* f : FResultFieldList) {
     const int valueSize = StoredValueSize(f);
@@ -487,8 +497,7 @@ void TQorLookField::CalcLookupValue() {
         std::memcpy(p + 2, native, static_cast<std::size_t>(valueSize));
       }
     }
-    p[0] = static_cast<std::uint8_t>(code & 0xFF);
-    p[1] = static_cast<std::uint8_t>(code >> 8);
+    StoreTypeCode(p, code);
     offset += 2 + valueSize;
   }
   SetData(buffer.data());
