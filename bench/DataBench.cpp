@@ -5,6 +5,8 @@
 // Prints Google Benchmark's table, then each figure as a ratio to its floor.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchSupport.h"
+
 #include <strings.h>
 
 #include <cstdio>
@@ -100,13 +102,6 @@ struct TWorld {
   }
 };
 
-long RssKiB() {
-  std::ifstream in("/proc/self/status");
-  std::string line;
-  while (std::getline(in, line))
-    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
-  return 0;
-}
 
 std::map<std::string, double> gMemPerRow;
 
@@ -191,15 +186,6 @@ void BM_FilterTenPercent(benchmark::State& state) {
 }
 BENCHMARK(BM_FilterTenPercent)->Unit(benchmark::kMillisecond);
 
-/// Keeps every run's time so that the ratios can be printed at the end.
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> Ms;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) Ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 }  // namespace
 
@@ -207,11 +193,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto get = [&](const std::string& prefix) {
-    for (auto& [name, ms] : reporter.Ms)
-      if (name.rfind(prefix, 0) == 0) return ms;
-    return 0.0;
-  };
+  auto get = [&](const std::string& prefix) { return reporter.Get(prefix); };
   std::printf("\nFigures\n");
   double n250 = get("BM_OpenAndVisit/250000/0"), n500 = get("BM_OpenAndVisit/500000/0"),
          n1m = get("BM_OpenAndVisit/1000000/0"), n1mc = get("BM_OpenAndVisit/1000000/1");

@@ -4,6 +4,8 @@
 // each against SQLite's C API copying the same plain select or left join into memory.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchSupport.h"
+
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -148,23 +150,24 @@ void Visit(benchmark::State& state, TDataSet* ds, const std::vector<TField*>& re
   benchmark::DoNotOptimize(sum);
 }
 
+/// Opens the dataset, reads every row's Name, closes it; the fields are made at each opening.
+void OpenAndVisitNames(benchmark::State& state, TDataSet& ds) {
+  std::size_t sum = 0;
+  for (auto _ : state) {
+    ds.Open();
+    TField* name = ds.FieldByName("Name");
+    for (ds.First(); !ds.GetEOF(); ds.Next()) sum += name->GetAsString().size();
+    ds.Close();
+  }
+  benchmark::DoNotOptimize(sum);
+}
+
 void BM_TableOpenVisit(benchmark::State& state) {
   Tables();
   TTable t(nullptr);
   t.SetDatabaseName("Bench");
   t.SetTableName("People.db");
-  t.Open();
-  std::vector<TField*> read{t.FieldByName("Name")};
-  t.Close();
-  // Default fields are made again at each opening: read by name inside the loop.
-  std::size_t sum = 0;
-  for (auto _ : state) {
-    t.Open();
-    TField* name = t.FieldByName("Name");
-    for (t.First(); !t.GetEOF(); t.Next()) sum += name->GetAsString().size();
-    t.Close();
-  }
-  benchmark::DoNotOptimize(sum);
+  OpenAndVisitNames(state, t);
 }
 BENCHMARK(BM_TableOpenVisit)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -173,14 +176,7 @@ void BM_QueryOrderByOpenVisit(benchmark::State& state) {
   TQuery q(nullptr);
   q.SetDatabaseName("Bench");
   q.GetSQL()->SetText("select * from People.db\r\norder by Name");
-  std::size_t sum = 0;
-  for (auto _ : state) {
-    q.Open();
-    TField* name = q.FieldByName("Name");
-    for (q.First(); !q.GetEOF(); q.Next()) sum += name->GetAsString().size();
-    q.Close();
-  }
-  benchmark::DoNotOptimize(sum);
+  OpenAndVisitNames(state, q);
 }
 BENCHMARK(BM_QueryOrderByOpenVisit)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -220,15 +216,6 @@ void BM_LookupFromFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_LookupFromFiles)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-long RssKiB() {
-  FILE* f = std::fopen("/proc/self/status", "r");
-  char line[256];
-  long kib = 0;
-  while (f && std::fgets(line, sizeof line, f))
-    if (std::sscanf(line, "VmRSS: %ld", &kib) == 1) break;
-  if (f) std::fclose(f);
-  return kib;
-}
 
 std::map<std::string, double> gMemMiB;
 
@@ -286,14 +273,6 @@ void BM_QorLookFromFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_QorLookFromFiles)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-class TRatioReporter : public benchmark::ConsoleReporter {
- public:
-  std::map<std::string, double> Ms;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) Ms[r.benchmark_name()] = r.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-};
 
 }  // namespace
 
@@ -301,11 +280,7 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   TRatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  auto get = [&](const std::string& prefix) {
-    for (auto& [name, ms] : reporter.Ms)
-      if (name.rfind(prefix, 0) == 0) return ms;
-    return 0.0;
-  };
+  auto get = [&](const std::string& prefix) { return reporter.Get(prefix); };
   auto ratio = [&](const char* what, const std::string& ours, const std::string& floor) {
     double a = get(ours), b = get(floor);
     if (a > 0 && b > 0) std::printf("%-46s %8.0f ms, SQLite floor %8.0f ms, ratio %.2f\n", what, a, b, a / b);

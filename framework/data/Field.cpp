@@ -380,23 +380,18 @@ FW_FIELD_ACCESS(Boolean, bool, AsBoolean, "Boolean")
 
 void TField::GetText(std::string& text, bool displayText) const { text = GetAsString(); }
 
-std::string TField::GetDisplayText() const {
+std::string TField::TextFor(bool displayText) const {
   std::string text;
   if (FOnGetText)
-    FOnGetText(const_cast<TField*>(this), text, true);
+    FOnGetText(const_cast<TField*>(this), text, displayText);
   else
-    GetText(text, true);
+    GetText(text, displayText);
   return text;
 }
 
-std::string TField::GetText() const {
-  std::string text;
-  if (FOnGetText)
-    FOnGetText(const_cast<TField*>(this), text, false);
-  else
-    GetText(text, false);
-  return text;
-}
+std::string TField::GetDisplayText() const { return TextFor(true); }
+
+std::string TField::GetText() const { return TextFor(false); }
 
 void TField::SetText(const std::string& text) {
   if (FOnSetText)

@@ -221,6 +221,8 @@ class TField : public TComponent {
   virtual Variant FromNative(const void* data) const;
   virtual void ToNative(const Variant& v, void* data) const;
   void CheckInactive() const;
+  /// The display or edit text: OnGetText when assigned, else GetText(text, displayText).
+  std::string TextFor(bool displayText) const;
   /// Raises "Cannot convert" style errors naming the field.
   [[noreturn]] void AccessError(const std::string& typeName) const;
   void PropertyChanged(bool layoutAffected);
