@@ -29,4 +29,7 @@ inline constexpr const char* SVarOverflow =
     "Overflow while converting variant value %s of type (%s) into type (%s)";
 inline constexpr const char* SDateEncodeError = "Invalid argument to date encode";
 
+// Datasets, filters and form loading.
+inline constexpr const char* SFilterNumberRange = "number out of range";
+
 }  // namespace fw

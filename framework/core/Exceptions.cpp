@@ -5,6 +5,19 @@
 
 namespace fw {
 
+std::string VisibleNul(const std::string& text) {
+  if (text.find('\0') == std::string::npos) return text;
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\0')
+      out += "#0";
+    else
+      out.push_back(c);
+  }
+  return out;
+}
+
 std::string Format(const std::string& format, std::initializer_list<FormatArg> args) {
   std::string out;
   out.reserve(format.size() + 16);

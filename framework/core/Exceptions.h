@@ -11,10 +11,15 @@ namespace fw {
 
 class TComponent;
 
-/// Base of every framework exception.
+/// The text with every NUL byte shown as #0, as form files write that character: a message
+/// read through what() would otherwise end at the first NUL of quoted input.
+std::string VisibleNul(const std::string& text);
+
+/// Base of every framework exception. The message is kept whole: NUL bytes of quoted input
+/// are shown as #0.
 class Exception : public std::runtime_error {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+  explicit Exception(const std::string& message) : std::runtime_error(VisibleNul(message)) {}
   std::string Message() const { return what(); }
 };
 

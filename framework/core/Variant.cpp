@@ -379,6 +379,15 @@ TDateTime TDateTime::Encode(int year, int month, int day, int hour, int minute, 
   return result;
 }
 
+bool TDateTime::IsValid() const {
+  std::int64_t days = 0, msec = 0;
+  return Split(Value, days, msec);
+}
+
+void TDateTime::CheckValid() const {
+  if (!IsValid()) throw EConvertError(Format(SInvalidDateTime, {FloatToText(Value)}));
+}
+
 TDateTime::Parts TDateTime::Decode() const {
   std::int64_t days = 0, msec = 0;
   if (!Split(Value, days, msec)) throw EConvertError(Format(SInvalidDateTime, {FloatToText(Value)}));

@@ -71,6 +71,11 @@ struct TDateTime {
                           int second = 0, int msec = 0);
   /// The parts, rounded to the millisecond; EConvertError (SInvalidDateTime) out of range.
   Parts Decode() const;
+  /// Whether the value is a date-time of years 1..9999 (what Decode accepts); false for
+  /// NaN, infinities and day counts beyond that range.
+  bool IsValid() const;
+  /// Raises EConvertError (SInvalidDateTime) unless IsValid.
+  void CheckValid() const;
 
   friend constexpr bool operator==(TDateTime, TDateTime) = default;
   friend constexpr auto operator<=>(TDateTime, TDateTime) = default;

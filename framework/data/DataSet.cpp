@@ -5,28 +5,12 @@
 
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/FilterExpr.h"
 
 namespace fw {
-
-namespace {
-
-/// Puts a dataset state back when the scope ends.
-class TStateSaver {
- public:
-  TStateSaver(TDataSetState& state, TDataSetState temporary) : FState(state), FSaved(state) {
-    FState = temporary;
-  }
-  ~TStateSaver() { FState = FSaved; }
-
- private:
-  TDataSetState& FState;
-  TDataSetState FSaved;
-};
-
-}  // namespace
 
 const TClassInfo& TDataSet::StaticClass() {
   static const TClassInfo& info =
@@ -95,16 +79,27 @@ void TDataSet::SetState(TDataSetState state) {
 
 // ---- opening and closing ---------------------------------------------------------
 
+/*
+** While a form file is read, Active is only remembered: the dataset opens in Loaded, once
+** every property and reference of the file is in place, whatever the order of the file.
+** During Loaded the dataset opens at once, so that another component's Loaded (a dataset
+** whose lookup fields need it) may open it before its own Loaded runs.
+**
+** Opening a dataset again while it opens (a lookup dataset that needs the dataset itself)
+** raises "Circular datalinks are not allowed" before anything of the first opening is
+** touched.
+*/
 void TDataSet::SetActive(bool value) {
-  if (HasState(csReading) || HasState(csLoading)) {
-    // Opening waits until the whole form is read (Loaded).
-    if (value) FComponentStateActivePending = true;
+  if (HasState(csReading)) {
+    FStreamedActive = value;
     return;
   }
   if (value == GetActive()) return;
   if (value) {
+    if (FOpening) DatabaseError(SCircularDataLink, this);
     DoBeforeOpen();
     try {
+      TRestore<bool> opening(FOpening, true);
       OpenCursor();
     } catch (...) {
       CloseCursor();
@@ -127,8 +122,8 @@ void TDataSet::SetActive(bool value) {
 
 void TDataSet::Loaded() {
   TComponent::Loaded();
-  if (FComponentStateActivePending) {
-    FComponentStateActivePending = false;
+  if (FStreamedActive) {
+    FStreamedActive = false;
     SetActive(true);
   }
 }
@@ -137,6 +132,8 @@ void TDataSet::OpenCursor() {
   InternalInitFieldDefs();
   if (FFields.empty()) CreateDefaultFields();
   BindFields(true);
+  // A filter set while the dataset was closed is bound to the fields of this opening.
+  if (FFiltered && FFilterExpr) BindFilter(*FFilterExpr);
   InternalOpen();
   OpenCursorComplete();
 }
@@ -275,7 +272,7 @@ std::int64_t TDataSet::BufferRowId(int index) const {
 void TDataSet::CalculateFields(TRecordBuffer& buffer) {
   // Fields read the buffer being computed while the state is dsCalcFields.
   std::swap(FCalcBuffer, buffer);
-  TStateSaver saver(FState, dsCalcFields);
+  TRestore<TDataSetState> saver(FState, dsCalcFields);
   struct SwapBack {
     TRecordBuffer& a;
     TRecordBuffer& b;
@@ -477,7 +474,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
           CalculateFields(*FCurrent);
         } else {
           std::swap(FCalcBuffer, *FCurrent);
-          TStateSaver saver(FState, dsCalcFields);
+          TRestore<TDataSetState> saver(FState, dsCalcFields);
           struct SwapBack {
             TRecordBuffer& a;
             TRecordBuffer& b;
@@ -552,6 +549,7 @@ void TDataSet::BeginInsertAppend(bool append) {
     // The window ends with the last record, followed by the new one.
     int first = std::max(0, count - (FBufferCount - 1));
     FillWindow(first, count - 1);
+    FInsertFromRow = FRecordCount > 0 ? FBuffers[static_cast<std::size_t>(FActiveRecord)].RowId : -1;
     int index = FRecordCount < FBufferCount ? FRecordCount : FBufferCount - 1;
     if (FRecordCount == FBufferCount && FRecordCount > 0) {
       std::rotate(FBuffers.begin(), FBuffers.begin() + 1, FBuffers.end());
@@ -562,6 +560,7 @@ void TDataSet::BeginInsertAppend(bool append) {
     FActiveRecord = index;
     FEOF = true;
   } else {
+    FInsertFromRow = FRecordCount > 0 && FCurrent ? FCurrent->RowId : -1;
     if (FRecordCount == 0) {
       FBuffers.resize(static_cast<std::size_t>(FBufferCount));
       FSlotPos.assign(static_cast<std::size_t>(FBufferCount), -1);
@@ -626,6 +625,9 @@ void TDataSet::Post() {
   DataEvent(deCheckBrowseMode, 0);
   DoBeforePost();
   CheckRequiredFields();
+  // The filter is evaluated on the record before it is stored: an expression that cannot be
+  // evaluated for it raises while nothing is written, and the record stays in edit.
+  if (HasFilter()) BufferAccepted(*FCurrent);
   bool inserting = FState == dsInsert;
   int insertPos = FInsertPos;
   std::int64_t row = InternalPost(*FCurrent, inserting, insertPos);
@@ -652,7 +654,9 @@ void TDataSet::Cancel() {
   FModified = false;
   DataEvent(deUpdateState, 0);
   if (inserting) {
-    int pos = -1;
+    // Back to the record the new one was placed at (the current one for Insert, the last
+    // one for Append); when that one is gone, to a neighbour in the window.
+    int pos = FInsertFromRow >= 0 ? FindViewPosition(FInsertFromRow) : -1;
     for (int i = FActiveRecord + 1; i < FRecordCount && pos < 0; ++i) pos = FSlotPos[static_cast<std::size_t>(i)];
     for (int i = FActiveRecord - 1; i >= 0 && pos < 0; --i) pos = FSlotPos[static_cast<std::size_t>(i)];
     FCursorPos = pos;
@@ -925,7 +929,23 @@ bool TDataSet::RecordAccepted(std::int64_t rowId) {
   InitBuffer(buf);
   LoadRow(rowId, buf);
   buf.RowId = rowId;
-  TStateSaver saver(FState, dsFilter);
+  return FilterCalcBuffer();
+}
+
+bool TDataSet::BufferAccepted(const TRecordBuffer& record) {
+  if (!HasFilter()) return true;
+  // The stored part only, as a stored row is seen by RecordAccepted.
+  TRecordBuffer& buf = FCalcBuffer;
+  InitBuffer(buf);
+  std::copy_n(record.Data.begin(), std::min<std::size_t>(record.Data.size(), static_cast<std::size_t>(FDataAreaSize)),
+              buf.Data.begin());
+  for (std::size_t i = 0; i < buf.Blobs.size() && i < record.Blobs.size(); ++i) buf.Blobs[i] = record.Blobs[i];
+  buf.RowId = record.RowId;
+  return FilterCalcBuffer();
+}
+
+bool TDataSet::FilterCalcBuffer() {
+  TRestore<TDataSetState> saver(FState, dsFilter);
   FInCalc = true;
   struct Off {
     bool& b;

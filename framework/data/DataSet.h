@@ -283,6 +283,9 @@ class TDataSet : public TComponent {
   virtual bool GetReadOnlyDataSet() const { return false; }
   /// Whether a stored row passes Filter and OnFilterRecord (for the subclass's view).
   bool RecordAccepted(std::int64_t rowId);
+  /// Whether a record buffer's data (a record about to be posted) passes them; raises as
+  /// the filter does, before anything is stored.
+  bool BufferAccepted(const TRecordBuffer& record);
   bool HasFilter() const;
   const std::vector<TField*>& DataFields() const { return FDataFieldList; }
   [[noreturn]] void DatabaseErrorOf(const std::string& message) const;
@@ -302,6 +305,8 @@ class TDataSet : public TComponent {
   void CheckCanModify() const;
   void NotifyLinks(TDataEvent event, std::intptr_t info);
   void RebuildFilter();
+  /// Runs Filter and OnFilterRecord on FCalcBuffer.
+  bool FilterCalcBuffer();
   void BindFilter(TFilterExpression& expr);
 
   TDataSetState FState = dsInactive;
@@ -323,6 +328,7 @@ class TDataSet : public TComponent {
   int FActiveRecord = 0;
   int FCursorPos = -1;
   int FInsertPos = 0;  // view position a new record takes when posted
+  std::int64_t FInsertFromRow = -1;  // the row a new record was placed at, for Cancel
   TRecordBuffer FCalcBuffer;
   TRecordBuffer FSavedBuffer;  // the record as it was before Edit, for Cancel
   TRecordBuffer* FCurrent = nullptr;
@@ -332,7 +338,8 @@ class TDataSet : public TComponent {
   TDataSetState FDisableState = dsInactive;
   TDataEvent FDisabledEvent = deDataSetChange;
   bool FInCalc = false;
-  bool FComponentStateActivePending = false;
+  bool FStreamedActive = false;  // Active as read from a form file, applied in Loaded
+  bool FOpening = false;         // set while OpenCursor runs
 
   std::string FFilterText;
   bool FFiltered = false;

@@ -1,5 +1,6 @@
 #include "framework/data/Field.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -73,10 +74,32 @@ TField::~TField() {
   if (FDataSet) FDataSet->RemoveField(this);
 }
 
+namespace {
+
+/// Whether opening `lookup` needs `dataSet` through lookup datasets: `lookup` is `dataSet`,
+/// or a field of `lookup` looks up in a dataset that leads to `dataSet` in the same way.
+bool LookupLeadsTo(const TDataSet* lookup, const TDataSet* dataSet) {
+  std::vector<const TDataSet*> pending{lookup}, seen;
+  while (!pending.empty()) {
+    const TDataSet* ds = pending.back();
+    pending.pop_back();
+    if (ds == dataSet) return true;
+    if (std::find(seen.begin(), seen.end(), ds) != seen.end()) continue;
+    seen.push_back(ds);
+    for (const TField* f : ds->GetFields())
+      if (f->GetLookupDataSet()) pending.push_back(f->GetLookupDataSet());
+  }
+  return false;
+}
+
+}  // namespace
+
 void TField::SetDataSet(TDataSet* dataSet) {
   if (dataSet == FDataSet) return;
   if (FDataSet) FDataSet->CheckInactive();
   if (dataSet) dataSet->CheckInactive();
+  if (dataSet && FLookupDataSet && LookupLeadsTo(FLookupDataSet, dataSet))
+    throw EDatabaseError(SCircularDataLink);
   if (FDataSet) FDataSet->RemoveField(this);
   if (dataSet) dataSet->AddField(this);
 }
@@ -140,7 +163,7 @@ void TField::SetKeyFields(const std::string& v) {
 void TField::SetLookupDataSet(TDataSet* v) {
   if (v == FLookupDataSet) return;
   CheckInactive();
-  if (v == FDataSet && v) throw EDatabaseError(SCircularDataLink);
+  if (v && FDataSet && LookupLeadsTo(v, FDataSet)) throw EDatabaseError(SCircularDataLink);
   FLookupDataSet = v;
   if (v) v->FreeNotification(this);
 }
@@ -376,6 +399,7 @@ FW_FIELD_ACCESS(Integer, std::int32_t, AsInteger, "Integer")
 FW_FIELD_ACCESS(Float, double, AsFloat, "Float")
 FW_FIELD_ACCESS(DateTime, TDateTime, AsDateTime, "DateTime")
 FW_FIELD_ACCESS(Boolean, bool, AsBoolean, "Boolean")
+FW_FIELD_ACCESS(Currency, TCurrency, AsCurrency, "Currency")
 #undef FW_FIELD_ACCESS
 
 void TField::GetText(std::string& text, bool displayText) const { text = GetAsString(); }
@@ -468,26 +492,33 @@ Variant TLargeintField::FromNative(const void* d) const { return Variant(Load<st
 void TLargeintField::ToNative(const Variant& v, void* d) const { Store(d, v.AsInt64()); }
 Variant TFloatField::FromNative(const void* d) const { return Variant(Load<double>(d)); }
 void TFloatField::ToNative(const Variant& v, void* d) const { Store(d, v.AsFloat()); }
-Variant TCurrencyField::FromNative(const void* d) const {
-  return Variant(TCurrency{static_cast<std::int64_t>(std::llround(Load<double>(d) * 10000.0))});
-}
+Variant TCurrencyField::FromNative(const void* d) const { return Variant(TCurrency{Load<std::int64_t>(d)}); }
+void TCurrencyField::ToNative(const Variant& v, void* d) const { Store(d, v.AsCurrency().Value); }
 Variant TBooleanField::FromNative(const void* d) const { return Variant(Load<std::int16_t>(d) != 0); }
 void TBooleanField::ToNative(const Variant& v, void* d) const {
   Store<std::int16_t>(d, v.AsBoolean() ? 1 : 0);
 }
 Variant TDateTimeField::FromNative(const void* d) const { return Variant(TDateTime{Load<double>(d)}); }
-void TDateTimeField::ToNative(const Variant& v, void* d) const { Store(d, v.AsDateTime().Value); }
+void TDateTimeField::ToNative(const Variant& v, void* d) const {
+  TDateTime dt = v.AsDateTime();
+  dt.CheckValid();
+  Store(d, dt.Value);
+}
 Variant TDateField::FromNative(const void* d) const {
   return Variant(TDateTime{static_cast<double>(Load<std::int32_t>(d)) + kDateDelta});
 }
 void TDateField::ToNative(const Variant& v, void* d) const {
-  Store(d, static_cast<std::int32_t>(std::floor(v.AsDateTime().Value - kDateDelta)));
+  TDateTime dt = v.AsDateTime();
+  dt.CheckValid();  // a valid day count fits the 32-bit native form
+  Store(d, static_cast<std::int32_t>(std::floor(dt.Value - kDateDelta)));
 }
 Variant TTimeField::FromNative(const void* d) const {
   return Variant(TDateTime{static_cast<double>(Load<std::int32_t>(d)) / 86400000.0});
 }
 void TTimeField::ToNative(const Variant& v, void* d) const {
-  double t = v.AsDateTime().Value;
+  TDateTime dt = v.AsDateTime();
+  dt.CheckValid();
+  double t = dt.Value;
   t -= std::floor(t);
   Store(d, static_cast<std::int32_t>(std::llround(t * 86400000.0)) % 86400000);
 }

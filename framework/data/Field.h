@@ -63,6 +63,8 @@ class TField : public TComponent {
   // ---- identity and layout
   TDataSet* GetDataSet() const { return FDataSet; }
   /// Attaches the field to a dataset (appended to its fields); the dataset must be closed.
+  /// Raises "Circular datalinks are not allowed" when the field's lookup dataset is that
+  /// dataset or leads back to it through lookup datasets of its own fields.
   virtual void SetDataSet(TDataSet* dataSet);
   const std::string& GetFieldName() const { return FFieldName; }
   void SetFieldName(const std::string& name);
@@ -110,6 +112,8 @@ class TField : public TComponent {
   const std::string& GetKeyFields() const { return FKeyFields; }
   void SetKeyFields(const std::string& v);
   TDataSet* GetLookupDataSet() const { return FLookupDataSet; }
+  /// Raises "Circular datalinks are not allowed" for the field's own dataset and for a
+  /// dataset whose lookup fields lead back to it (directly or through others).
   void SetLookupDataSet(TDataSet* v);
   const std::string& GetLookupKeyFields() const { return FLookupKeyFields; }
   void SetLookupKeyFields(const std::string& v);
@@ -141,6 +145,9 @@ class TField : public TComponent {
   virtual void SetAsDateTime(TDateTime v);
   virtual bool GetAsBoolean() const;
   virtual void SetAsBoolean(bool v);
+  /// The value as fixed-point money, exact for currency fields.
+  virtual TCurrency GetAsCurrency() const;
+  virtual void SetAsCurrency(TCurrency v);
   virtual bool GetIsNull() const;
   bool IsNull() const { return GetIsNull(); }
   /// Makes the field null in the current record.
@@ -327,9 +334,13 @@ FW_FIELD_CLASS(TFloatField, TNumericField)
   void ToNative(const Variant& v, void* data) const override;
 };
 
+/// Money in fixed point: the native form is the Currency's integer count of 1/10000 units
+/// (8 bytes), so every value of the Currency range keeps its last digit; values beyond the
+/// range raise a conversion error.
 FW_FIELD_CLASS(TCurrencyField, TFloatField)
  public:
   Variant FromNative(const void* data) const override;
+  void ToNative(const Variant& v, void* data) const override;
 };
 
 FW_FIELD_CLASS(TBooleanField, TField)
@@ -341,7 +352,8 @@ FW_FIELD_CLASS(TBooleanField, TField)
 };
 
 /// Date and time: TDateTimeField 8 bytes (days as a double), TDateField 4 (whole days),
-/// TTimeField 4 (milliseconds since midnight).
+/// TTimeField 4 (milliseconds since midnight). Values outside years 1..9999 (and NaN or
+/// infinities) raise a conversion error instead of being stored.
 FW_FIELD_CLASS(TDateTimeField, TField)
  public:
   int GetDataSize() const override { return 8; }

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Text.h"
 #include "framework/core/Variant.h"
@@ -534,6 +535,9 @@ TSide TParser::ParseOperand(bool& lone) {
     case TTokenKind::Number:
       lit.Kind = TLiteral::kNumber;
       lit.Text = FTok.Value;
+      // Digits beyond the range of a double are a fault of the text, told with its place.
+      if (!TryConvert(lit.Value, [&] { return NumberFromText(lit.Text); }))
+        RaiseAt(SFilterNumberRange, FTok.Start);
       side.Literal = AddLiteral(std::move(lit));
       break;
     default: Unexpected("a value");

@@ -1,6 +1,7 @@
 #include "framework/data/MemDataSet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "framework/core/Consts.h"
@@ -76,8 +77,9 @@ struct TMemDataSet::THashIndex {
     if (key.IsOrdinal()) {
       k = key.AsInt64();
     } else if (key.IsNumeric()) {
+      // Only a whole number within the integer range can be a key (NaN fails both tests).
       double d = key.AsFloat();
-      if (d != static_cast<double>(static_cast<std::int64_t>(d))) return -1;
+      if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0) || d != std::trunc(d)) return -1;
       k = static_cast<std::int64_t>(d);
     } else {
       return -1;

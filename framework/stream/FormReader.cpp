@@ -130,14 +130,19 @@ class TTreeReader {
  public:
   explicit TTreeReader(TComponent* root) : FRoot(root) {}
 
+  /*
+  ** Reads the root's properties and children, resolves the references, then finishes every
+  ** component read (Loaded) in the order they were read. An error of Loaded (a dataset that
+  ** cannot open, say) is raised at the place of that component's object in the file.
+  */
   void ReadRootBody(const TFormObject& tree) {
-    FLoaded.push_back(FRoot);
+    FLoaded.push_back({FRoot, tree.Line, tree.Col});
     FRoot->SetLoadingState(true);
     FRoot->SetReadingState(true);
     ReadBody(FRoot, tree);
     for (const TFixup& f : FFixups) Resolve(f);
-    for (TComponent* c : FLoaded) c->SetReadingState(false);
-    for (TComponent* c : FLoaded) c->Loaded();
+    for (const TLoadedAt& l : FLoaded) l.Component->SetReadingState(false);
+    for (const TLoadedAt& l : FLoaded) Guard(l.Line, l.Col, [&] { l.Component->Loaded(); });
   }
 
   /// Frees what the read created (last first) and clears the root's loading state.
@@ -199,7 +204,7 @@ class TTreeReader {
       });
       c = guard.release();
       FCreated.push_back(c);
-      FLoaded.push_back(c);
+      FLoaded.push_back({c, obj.Line, obj.Col});
       if (parent != FRoot) Guard(obj.Line, obj.Col, [&] { c->SetParentComponent(parent); });
     }
     ReadBody(c, obj);
@@ -338,7 +343,12 @@ class TTreeReader {
 
   TComponent* FRoot;
   std::vector<TComponent*> FCreated;
-  std::vector<TComponent*> FLoaded;
+  /// A component read from the file and the place of its object there.
+  struct TLoadedAt {
+    TComponent* Component;
+    int Line, Col;
+  };
+  std::vector<TLoadedAt> FLoaded;
   std::vector<TFixup> FFixups;
   int FDepth = 0;
 };

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "framework/core/Exceptions.h"
 #include "framework/core/Text.h"
 
 namespace fw {
@@ -22,10 +23,10 @@ std::string PositionPrefix(int line, int col) {
 }  // namespace
 
 EFormSyntaxError::EFormSyntaxError(int line, int col, const std::string& message)
-    : std::runtime_error(PositionPrefix(line, col) + message),
+    : std::runtime_error(PositionPrefix(line, col) + VisibleNul(message)),
       FLine(line),
       FCol(col),
-      FDetail(message) {}
+      FDetail(VisibleNul(message)) {}
 
 namespace {
 

@@ -430,6 +430,8 @@ TEST(VariantTest, ConversionErrorsAndTheirMessages) {
        "Could not convert variant of type (String) into type (Array)"},
       // Text that does not parse.
       {"12abc", [] { Variant("12abc").AsInteger(); }, true, "'12abc' is not a valid integer value"},
+      {"NUL in text", [] { Variant(std::string("12\0x", 4)).AsInteger(); }, true,
+       "'12#0x' is not a valid integer value"},
       {"empty integer", [] { Variant("").AsInt64(); }, true, "'' is not a valid integer value"},
       {"blank integer", [] { Variant(" ").AsInteger(); }, true, "' ' is not a valid integer value"},
       {"fraction integer", [] { Variant("1.5").AsInteger(); }, true,
@@ -718,6 +720,31 @@ TEST(VariantTest, DateTimeEncodeDecode) {
   EXPECT_FALSE(TDateTime::TryEncode(0, 1, 1, 0, 0, 0, 0, dt));
   EXPECT_FALSE(TDateTime::TryEncode(2000, 1, 1, 0, 0, 60, 0, dt));
   EXPECT_FALSE(TDateTime::TryEncode(2000, 1, 1, 0, 0, 0, 1000, dt));
+}
+
+TEST(VariantTest, DateTimeValidityIsWhatDecodeAccepts) {
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double value;
+    bool valid;
+  };
+  const Case cases[] = {
+      {0, true},         {2958465.999, true}, {2958466, false}, {-693593, true},
+      {-693594.5, false}, {1e300, false},      {-3e9, false},    {-1e300, false},
+      {inf, false},      {-inf, false},       {std::numeric_limits<double>::quiet_NaN(), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    TDateTime dt{c.value};
+    EXPECT_EQ(dt.IsValid(), c.valid);
+    if (c.valid) {
+      EXPECT_NO_THROW(dt.Decode());
+      EXPECT_NO_THROW(dt.CheckValid());
+    } else {
+      EXPECT_THROW(dt.Decode(), EConvertError);
+      EXPECT_THROW(dt.CheckValid(), EConvertError);
+    }
+  }
 }
 
 TEST(VariantTest, DebugString) {

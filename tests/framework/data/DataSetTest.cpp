@@ -3,6 +3,7 @@
 // the errors that leave the dataset as it was.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "framework/core/Exceptions.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/MemDataSet.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -318,6 +320,62 @@ TEST_F(DataSetTest, LocateAndLookup) {
   EXPECT_EQ(People->Lookup("id", 99, "Name").AsString(), "P14");
 }
 
+TEST_F(DataSetTest, CancelledInsertReturnsToTheRecordItWasPlacedAt) {
+  struct Case {
+    int bufferCount;  // 1: no data link
+    int recNo;        // current before Insert or Append
+    bool append;
+    int id;  // current after Cancel
+  };
+  const Case cases[] = {
+      {1, 5, false, 5},  {1, 1, false, 1},  {1, 20, false, 20}, {1, 5, true, 20},
+      {5, 5, false, 5},  {5, 1, false, 1},  {5, 20, false, 20}, {5, 19, false, 19},
+      {5, 5, true, 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.bufferCount) + (c.append ? " append after " : " insert at ") +
+                 std::to_string(c.recNo));
+    TDataSource source(nullptr);
+    TTraceLink link;
+    if (c.bufferCount > 1) {
+      source.SetDataSet(People);
+      link.SetBufferCount(c.bufferCount);
+      link.SetDataSource(&source);
+    }
+    People->SetRecNo(c.recNo);  // centred: record 20 takes the window's last slot
+    if (c.append)
+      People->Append();
+    else
+      People->Insert();
+    People->FieldByName("id")->SetAsInteger(99);
+    People->Cancel();
+    EXPECT_EQ(People->GetState(), dsBrowse);
+    EXPECT_EQ(Id(), c.id);
+    EXPECT_EQ(People->GetRecNo(), c.id);
+    EXPECT_EQ(People->GetRecordCount(), 20);
+    link.SetDataSource(nullptr);
+  }
+}
+
+TEST_F(DataSetTest, AFilterSetWhileClosedIsBoundWhenTheDataSetOpens) {
+  People->Close();
+  People->SetFilter("(Lang = 1) and (id < 8)");
+  People->SetFiltered(true);
+  for (int round = 0; round < 2; ++round) {  // the default fields are made anew at each opening
+    SCOPED_TRACE(round);
+    People->Open();
+    EXPECT_EQ(Ids(), (std::vector<int>{1, 4, 7}));
+    People->Close();
+  }
+  People->SetFilter("Nope = 1");
+  ExpectError<EDatabaseError>([&] { People->Open(); },
+                              "People: Field 'Nope' not found in filter \"Nope = 1\"");
+  EXPECT_FALSE(People->GetActive());
+  People->SetFiltered(false);  // an unused filter is not bound
+  People->Open();
+  EXPECT_EQ(People->GetRecordCount(), 20);
+}
+
 TEST_F(DataSetTest, IndexFieldNamesOrdersAndKeepsTheCurrentRecord) {
   People->SetRecNo(6);
   People->SetIndexFieldNames("Lang;id");
@@ -332,6 +390,44 @@ TEST_F(DataSetTest, IndexFieldNamesOrdersAndKeepsTheCurrentRecord) {
 namespace {
 
 using namespace fw;
+
+TEST(PostProtocolTest, APostTheFilterCannotEvaluateStoresNothing) {
+  // "Id = 'abc'" cannot compare an integer: every record with an Id makes the filter raise.
+  for (bool inserting : {true, false}) {
+    SCOPED_TRACE(inserting ? "insert" : "edit");
+    TMemDataSet ds(nullptr);
+    ds.SetName("Items");
+    ds.GetFieldDefs()->Add("Id", ftInteger);
+    ds.GetFieldDefs()->Add("Name", ftString, 10);
+    ds.CreateDataSet();
+    ds.Append();
+    ds.FieldByName("Name")->SetAsString("keep");
+    ds.Post();
+    ds.SetFilter("(Name = 'keep') or (Id = 'abc')");
+    ds.SetFiltered(true);
+    ASSERT_EQ(ds.GetRecordCount(), 1);
+    if (inserting)
+      ds.Append();
+    else
+      ds.Edit();
+    ds.FieldByName("Id")->SetAsInteger(7);
+    ds.FieldByName("Name")->SetAsString("new");
+    for (int attempt = 1; attempt <= 2; ++attempt) {  // a retry stores nothing either
+      SCOPED_TRACE(attempt);
+      ExpectError<EDatabaseError>([&] { ds.Post(); },
+                                  "Items: Cannot compare field 'Id' (Integer) with 'abc' in filter "
+                                  "\"(Name = 'keep') or (Id = 'abc')\"");
+      EXPECT_EQ(ds.GetState(), inserting ? dsInsert : dsEdit);
+      EXPECT_EQ(ds.GetStoredRowCount(), 1);
+      EXPECT_EQ(ds.FieldByName("Name")->GetAsString(), "new");
+    }
+    ds.Cancel();
+    ds.SetFiltered(false);
+    EXPECT_EQ(ds.GetRecordCount(), 1);
+    EXPECT_EQ(ds.FieldByName("Name")->GetAsString(), "keep");
+    EXPECT_TRUE(ds.FieldByName("Id")->IsNull());
+  }
+}
 
 TEST(KeyIndexTest, ExactSearchesAgreeForNarrowAndWideIntegerKeys) {
   // Narrow keys are kept in an array, wide ones in a hash map: both answer alike.
@@ -361,6 +457,10 @@ TEST(KeyIndexTest, ExactSearchesAgreeForNarrowAndWideIntegerKeys) {
         {Variant(2.5 * spread + 0.25), nullptr},
         {Variant("2"), nullptr},
         {Variant(7 * spread), nullptr},
+        {Variant(1e300), nullptr},
+        {Variant(-9.3e18), nullptr},
+        {Variant(std::numeric_limits<double>::quiet_NaN()), nullptr},
+        {Variant(std::numeric_limits<double>::infinity()), nullptr},
         {Variant(), "none"},
     };
     for (const auto& c : cases) {

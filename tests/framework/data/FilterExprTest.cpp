@@ -334,6 +334,31 @@ TEST(FilterExprTest, MalformedExpressionsNameThePlaceAndWhatWasExpected) {
   }
 }
 
+TEST(FilterExprTest, MessagesKeepTheWholeTextAndThePlace) {
+  // A number beyond the range of a double, NUL bytes (shown as #0) and what follows them.
+  const std::string huge = "1" + std::string(400, '0');
+  struct Bad {
+    std::string Expr;
+    std::string Message;
+  };
+  const std::vector<Bad> cases = {
+      {"X = " + huge, "Filter expression \"X = " + huge + "\" is invalid: number out of range at position 5"},
+      {"(X = 1) or (Y < -" + huge + ")",
+       "Filter expression \"(X = 1) or (Y < -" + huge + ")\" is invalid: number out of range at position 17"},
+      {std::string("Name = 'a\0b' and", 16),
+       "Filter expression \"Name = 'a#0b' and\" is incomplete: expected a value at position 17"},
+      {std::string("X = 1 \0 Y", 9),
+       "Filter expression \"X = 1 #0 Y\" is invalid: unexpected 'Y' at position 9; expected AND, OR "
+       "or the end of the expression"},
+  };
+  for (const Bad& c : cases) {
+    SCOPED_TRACE(c.Message);
+    EXPECT_EQ(ErrorOf([&] { TFilterExpression e(c.Expr); }), c.Message);
+  }
+  // A number that a double holds is no error, however long.
+  EXPECT_TRUE(Eval("X < " + std::string(300, '9'), {{"X", 1}}));
+}
+
 TEST(FilterExprTest, NestingBeyondTheLimitIsAnError) {
   for (const std::string& text :
        {std::string(201, '(') + "X = 1" + std::string(201, ')'),

@@ -13,6 +13,7 @@
 #include "framework/data/MemDataSet.h"
 #include "framework/stream/FormReader.h"
 #include "framework/stream/FormWriter.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -162,6 +163,101 @@ TEST_F(LookupFieldTest, FreeingTheLookupDataSetClearsTheReference) {
   delete Langs;
   EXPECT_EQ(LangName->GetLookupDataSet(), nullptr);
   EXPECT_THROW(People->Open(), EDatabaseError);
+}
+
+/// Three closed datasets A, B and C, each with an Id field, and lookup fields made on demand.
+class CircularLookupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"A", "B", "C"}) {
+      auto* ds = new TMemDataSet(&Owner);
+      ds->SetName(name);
+      auto* id = new TIntegerField(&Owner);
+      id->SetFieldName("Id");
+      id->SetDataSet(ds);
+      Ds.push_back(ds);
+    }
+  }
+  /// A lookup field of `ds` (null: not attached yet) that looks up in `lookup`.
+  TField* Lookup(TDataSet* ds, TDataSet* lookup) {
+    auto* f = new TIntegerField(&Owner);
+    f->SetFieldName("Ref" + std::to_string(++FCount));
+    f->SetFieldKind(fkLookup);
+    f->SetKeyFields("Id");
+    f->SetLookupKeyFields("Id");
+    f->SetLookupResultField("Id");
+    Made.push_back(f);
+    if (lookup) f->SetLookupDataSet(lookup);
+    if (ds) f->SetDataSet(ds);
+    return f;
+  }
+  /// Frees the lookup fields made after the first `keep`.
+  void FreeLookups(std::size_t keep) {
+    while (Made.size() > keep) {
+      delete Made.back();
+      Made.pop_back();
+    }
+  }
+
+  TComponent Owner{nullptr};
+  std::vector<TMemDataSet*> Ds;
+  std::vector<TField*> Made;
+  int FCount = 0;
+};
+
+TEST_F(CircularLookupTest, RingsOfLookupDataSetsAreRefusedOnEveryPath) {
+  TMemDataSet *a = Ds[0], *b = Ds[1], *c = Ds[2];
+  struct Case {
+    const char* what;
+    std::function<void()> closeRing;
+  };
+  const Case cases[] = {
+      {"own dataset, DataSet last", [&] { Lookup(nullptr, a)->SetDataSet(a); }},
+      {"own dataset, LookupDataSet last", [&] { Lookup(a, nullptr)->SetLookupDataSet(a); }},
+      {"two, DataSet last", [&] { Lookup(nullptr, a)->SetDataSet(b); }},
+      {"two, LookupDataSet last", [&] { Lookup(b, nullptr)->SetLookupDataSet(a); }},
+      {"three, DataSet last", [&] { Lookup(nullptr, a)->SetDataSet(c); }},
+      {"three, LookupDataSet last", [&] { Lookup(c, nullptr)->SetLookupDataSet(a); }},
+  };
+  Lookup(a, b);  // A looks up in B
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.what);
+    if (std::string(k.what).rfind("three", 0) == 0) Lookup(b, c);  // B looks up in C
+    ExpectError<EDatabaseError>(k.closeRing, "Circular datalinks are not allowed");
+    TField* refused = Made.back();  // kept its dataset or its lookup dataset, not both
+    EXPECT_TRUE(!refused->GetDataSet() || !refused->GetLookupDataSet());
+    FreeLookups(1);
+    // Nothing of the ring is left: A opens, with B that it needs.
+    a->Open();
+    EXPECT_TRUE(b->GetActive());
+    a->Close();
+    b->Close();
+    c->Close();
+  }
+  // A chain without a ring is no error.
+  Lookup(b, c);
+  a->Open();
+  EXPECT_TRUE(c->GetActive());
+}
+
+/// A lookup field that opens its own dataset while it is bound: the ring that no setter
+/// can see.
+class TSelfOpeningField : public TIntegerField {
+ public:
+  explicit TSelfOpeningField(TComponent* owner) : TIntegerField(owner) {}
+  void BindLookup() override { GetDataSet()->Open(); }
+};
+
+TEST_F(CircularLookupTest, OpeningADataSetWhileItOpensIsRefused) {
+  auto* f = new TSelfOpeningField(&Owner);
+  f->SetFieldName("Self");
+  f->SetFieldKind(fkLookup);
+  f->SetDataSet(Ds[0]);
+  ExpectError<EDatabaseError>([&] { Ds[0]->Open(); }, "A: Circular datalinks are not allowed");
+  EXPECT_FALSE(Ds[0]->GetActive());
+  delete f;
+  Ds[0]->Open();
+  EXPECT_EQ(Ds[0]->GetFieldCount(), 1);
 }
 
 class TCalcOwner : public TComponent {

@@ -454,6 +454,11 @@ TEST(FormSyntaxPrint, TreesThatCannotBeWrittenAreRefused) {
   }
   {
     auto o = base();
+    o.Name = std::string("a\0b", 3);
+    cases.push_back({"NUL in a name", o, "invalid object name 'a#0b'"});
+  }
+  {
+    auto o = base();
     o.Keyword = "thing";
     cases.push_back({"bad keyword", o, "invalid object keyword"});
   }
