@@ -74,6 +74,9 @@ class TDataSet : public TComponent {
 
   // ---- opening and state
   bool GetActive() const { return FState != dsInactive; }
+  /// Opens or closes the dataset. While a form file is read the value is remembered and
+  /// applied in Loaded; opening a dataset that is opening raises "Circular datalinks are
+  /// not allowed".
   void SetActive(bool value);
   void Open() { SetActive(true); }
   void Close() { SetActive(false); }
@@ -103,7 +106,11 @@ class TDataSet : public TComponent {
   void Insert();
   void Append();
   void Edit();
+  /// Stores the record being edited or inserted. Required fields and the filter are checked
+  /// on the record first: when either raises, nothing is stored and the state stays.
   void Post();
+  /// Drops the edit or the new record; after an insert the cursor returns to the record the
+  /// new one was placed at (the current one for Insert, the last one for Append).
   void Cancel();
   void Delete();
   /// Tells the links to write pending edits into the record (deUpdateRecord).

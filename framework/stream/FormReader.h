@@ -1,7 +1,8 @@
 // Reading form files into component trees: classes by name from the registry, published
 // and defined properties, references fixed up by name once the whole tree is read (also
 // into other roots), handlers found among the root's published methods, and Loaded on
-// every component at the end. A file that cannot be read leaves nothing behind.
+// every component at the end (its errors name the place of the component's object). A file
+// that cannot be read leaves nothing behind.
 #pragma once
 
 #include <string>

@@ -50,7 +50,8 @@ struct TFormObject {
   int Line = 0, Col = 0;
 };
 
-/// A form file error with its position (line and column from 1; 0 when unknown).
+/// A form file error with its position (line and column from 1; 0 when unknown). NUL bytes
+/// of quoted input show as #0, so that what() holds the whole message.
 class EFormSyntaxError : public std::runtime_error {
  public:
   EFormSyntaxError(int line, int col, const std::string& message);
