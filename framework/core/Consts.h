@@ -33,7 +33,7 @@ inline constexpr const char* SDateEncodeError = "Invalid argument to date encode
 inline constexpr const char* SInvalidTableName =
     "Invalid table name '%s': a table is a file directly inside the database directory %s";
 inline constexpr const char* SColumnValueError = "%s, column '%s', row %d: %s";
-inline constexpr const char* SColumnOutOfRange = "%s is out of the range of a %s column";
+inline constexpr const char* SColumnOutOfRange = "%s is out of the range of column type %s";
 inline constexpr const char* SInvalidBusyTimeout =
     "Invalid BUSY TIMEOUT '%s' of %s: a number of milliseconds from 0 to 2147483647 is expected";
 inline constexpr const char* SStoreBadBusyTimeout =

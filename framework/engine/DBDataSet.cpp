@@ -221,14 +221,20 @@ bool CurrencyFromText(std::string_view s, TCurrency& c) {
 }
 
 /// Binds a currency so that it reads back exactly: whole units as an INTEGER, a value
-/// that a double gives back exactly as a REAL (both what other programs expect of a
-/// MONEY column), and anything else as its decimal text in a BLOB, which SQLite keeps
-/// as written (a NUMERIC column would round text to fifteen digits).
+/// that the nearest double gives back exactly as a REAL (both what other programs expect
+/// of a MONEY column), and anything else (beyond 2^53 units of 1/10000) as its decimal
+/// text in a BLOB, which SQLite keeps as written (a NUMERIC column would round text to
+/// fifteen digits).
 int BindCurrency(sqlite3_stmt* stmt, int index, TCurrency c) {
   if (c.Value % kCurrencyScale == 0) return sqlite3_bind_int64(stmt, index, c.Value / kCurrencyScale);
-  double d = static_cast<double>(c.Value) / static_cast<double>(kCurrencyScale);
-  TCurrency back;
-  if (CurrencyFromReal(d, back) && back == c) return sqlite3_bind_double(stmt, index, d);
+  // Below 2^53 units the count converts to a double exactly and the division rounds
+  // once, so the REAL is the double nearest to the decimal value.
+  constexpr std::int64_t exactUnits = std::int64_t{1} << 53;
+  if (c.Value > -exactUnits && c.Value < exactUnits) {
+    double d = static_cast<double>(c.Value) / static_cast<double>(kCurrencyScale);
+    TCurrency back;
+    if (CurrencyFromReal(d, back) && back == c) return sqlite3_bind_double(stmt, index, d);
+  }
   std::string text = CurrencyText(c);
   return sqlite3_bind_blob(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
@@ -700,9 +706,13 @@ std::string TTable::SQLName(bool mustExist) {
 // The row id comes first and is told by its position. SQLite names that column after an
 // "integer primary key" column ("id"), and an ordinary column may be named rowid: the
 // first of SQLite's three names of the row id that no column has is the one read.
-std::string TTable::SelectRowsSQL(const std::string& sqlName) const {
+// Updates and deletes address the row by the same name.
+std::string TTable::SelectRowsSQL(const std::string& sqlName) {
   for (const char* rowid : {"rowid", "_rowid_", "oid"})
-    if (GetFieldDefs()->IndexOf(rowid) < 0) return std::string("select ") + rowid + " as \"qor$rowid\", * from " + sqlName;
+    if (GetFieldDefs()->IndexOf(rowid) < 0) {
+      FRowIdName = rowid;
+      return "select " + FRowIdName + " as \"qor$rowid\", * from " + sqlName;
+    }
   DatabaseErrorFmt(SNoRowIdColumn, {FTableName}, this);
 }
 
@@ -844,7 +854,7 @@ void TTable::StoreRow(std::int64_t rowId, TRecordBuffer& buffer, bool inserting)
   } else {
     std::string sets;
     for (std::size_t i = 0; i < fields.size(); ++i) sets += (i ? ", " : "") + Quote(fields[i]->GetFieldName()) + " = ?";
-    sql = "update " + name + " set " + sets + " where rowid = ?";
+    sql = "update " + name + " set " + sets + " where " + FRowIdName + " = ?";
   }
   TStatement stmt(db, sql, what);
   for (std::size_t i = 0; i < fields.size(); ++i) BindField(stmt.get(), static_cast<int>(i) + 1, fields[i], buffer);
@@ -868,7 +878,7 @@ void TTable::RemoveRow(std::int64_t rowId) {
   TDatabase* db = GetDatabase();
   std::string what = "Cannot delete from table '" + FTableName + "'";
   TTransaction transaction(db, what);
-  TStatement stmt(db, "delete from " + name + " where rowid = ?", what);
+  TStatement stmt(db, "delete from " + name + " where " + FRowIdName + " = ?", what);
   sqlite3_bind_int64(stmt.get(), 1, FRowIds[static_cast<std::size_t>(rowId)]);
   if (sqlite3_step(stmt.get()) != SQLITE_DONE) db->Fail(what);
   transaction.Commit();
@@ -990,7 +1000,7 @@ void TTable::UpdateIndexDefs() {
   }
   std::string bareTable = table.substr(1, table.size() - 2);
   GetIndexDefs()->Clear();
-  TStatement list(db, "select name, sql from " + schema + "sqlite_master where type = 'index' and tbl_name = ? order by rowid",
+  TStatement list(db, "select name, sql from " + schema + "sqlite_master where type = 'index' and tbl_name = ? collate nocase order by rowid",
                   "Index definitions of '" + FTableName + "'");
   sqlite3_bind_text(list.get(), 1, bareTable.c_str(), -1, SQLITE_TRANSIENT);
   struct Index {

@@ -103,11 +103,13 @@ class TTable : public TDBDataSet {
   std::string SQLName(bool mustExist);
   /// Orders by the fields of the named index definition; raises when there is none.
   void ApplyIndexName(const std::string& name);
-  /// "select <rowid> as <name that no column has>, * from <table>".
-  std::string SelectRowsSQL(const std::string& sqlName) const;
+  /// "select <rowid> as ..., * from <table>" with a name of the row id that no column of
+  /// the table has (kept in FRowIdName for updates and deletes).
+  std::string SelectRowsSQL(const std::string& sqlName);
   std::function<bool(std::int64_t)> FMasterInRange;
 
   std::string FTableName, FIndexName, FMasterFields;
+  std::string FRowIdName = "rowid";
   std::unique_ptr<TMasterLink> FMasterLink;
 };
 

@@ -69,7 +69,7 @@ std::vector<std::string> CheckedParams(const std::string& alias, const std::vect
         key[0] == '[' || SameText(key, SDriverKey))
       DatabaseErrorFmt(SInvalidAliasParam, {p, alias});
     int ms = 0;
-    if (SameText(key, SBusyTimeoutKey) && !TDatabase::ParseBusyTimeout(value, ms))
+    if (SameText(key, SBusyTimeoutKey) && !value.empty() && !TDatabase::ParseBusyTimeout(value, ms))
       DatabaseErrorFmt(SInvalidBusyTimeout, {value, "alias '" + alias + "'"});
     out.push_back(key + "=" + value);
   }
@@ -347,7 +347,7 @@ const std::vector<TSession::TAlias>& TSession::LoadStore() const {
       hasDriver = true;
     } else {
       int ms = 0;
-      if (SameText(key, SBusyTimeoutKey) && !TDatabase::ParseBusyTimeout(value, ms))
+      if (SameText(key, SBusyTimeoutKey) && !value.empty() && !TDatabase::ParseBusyTimeout(value, ms))
         corrupt(lineNo, Format(SStoreBadBusyTimeout, {value, alias.Name}));
       alias.Params.push_back(key + "=" + value);
     }
