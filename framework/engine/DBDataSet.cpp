@@ -555,11 +555,14 @@ void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what, int rowId
           } else if (type == SQLITE_FLOAT) {
             ok = CurrencyFromReal(sqlite3_column_double(stmt, column), c);
           } else {
+            // Decimal text exactly (the engine's own BLOBs); other numbers as a double.
             std::string_view t = StoredText(stmt, column);
             ok = CurrencyFromText(t, c);
             double d = 0;
-            if (!ok && (type == SQLITE_BLOB || !FloatFromText(t, d)))
-              fail(Format(SInvalidFloat, {StoredValueText(stmt, column)}));
+            if (!ok) {
+              if (type == SQLITE_BLOB || !FloatFromText(t, d)) fail(Format(SInvalidFloat, {StoredValueText(stmt, column)}));
+              ok = CurrencyFromReal(d, c);
+            }
           }
           if (!ok) outOfRange(f);
           storeVariant(f, p, Variant(c));
