@@ -265,7 +265,6 @@ bool FloatFromText(std::string_view s, double& value) {
 /// The days of a date and time within years 1..9999 (the range that date fields convert).
 bool InDateRange(double d) { return d > -693594.0 && d < 2958466.0; }
 
-
 void BindField(sqlite3_stmt* stmt, int index, TField* f, const TRecordBuffer& buf) {
   const std::uint8_t* p = buf.Data.data() + f->GetOffset();
   if (!p[0]) {
