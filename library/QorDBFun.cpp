@@ -1,5 +1,6 @@
 #include "library/QorDBFun.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <memory>
@@ -349,6 +350,22 @@ std::string GetDataSetOrder(fw::TDataSet* ds) {
   return order;
 }
 
+namespace {
+
+// Moves the cursor of a re-read query to the shown row nearest to a bookmark of rows read
+// before (a query numbers its rows 0, 1, ... as it reads them); no move when none is shown.
+void GotoNeighbourOf(fw::TDataSet* ds, fw::TBookmark bookmark) {
+  const auto* rows = dynamic_cast<const fw::TMemDataSet*>(ds);
+  if (!rows || bookmark < 0) return;
+  const fw::TBookmark count = rows->GetStoredRowCount();
+  for (fw::TBookmark b = std::min(bookmark, count - 1); b >= 0; --b)
+    if (ds->BookmarkValid(b)) return ds->InternalGotoBookmark(b);
+  for (fw::TBookmark b = bookmark + 1; b < count; ++b)
+    if (ds->BookmarkValid(b)) return ds->InternalGotoBookmark(b);
+}
+
+}  // namespace
+
 void RefreshDataSet(fw::TDataSet* ds) {
   if (!ds || !ds->GetActive()) return;
   if (!dynamic_cast<fw::TQuery*>(ds)) {
@@ -363,11 +380,13 @@ void RefreshDataSet(fw::TDataSet* ds) {
   ds->CheckBrowseMode();
   ds->DoBeforeScroll();
   // Bookmarks are positions in the rows as read: when the query returns the same rows in
-  // the same order the record keeps its bookmark. A bookmark beyond the rows now read
-  // raises "Record not found"; the cursor then stays on the first record.
+  // the same order the record keeps its bookmark. When that row is gone or filtered out,
+  // the cursor goes to a neighbour: the nearest row before it that is shown (the new last
+  // record when the last one vanished), else the nearest after it.
   try {
     ds->InternalGotoBookmark(bookmark.Get());
   } catch (const fw::EDatabaseError&) {
+    GotoNeighbourOf(ds, bookmark.Get());
   }
   ds->Resync({fw::rmCenter});
   ds->DoAfterScroll();

@@ -32,4 +32,17 @@ inline constexpr const char* SDateEncodeError = "Invalid argument to date encode
 // Datasets, filters and form loading.
 inline constexpr const char* SFilterNumberRange = "number out of range";
 
+// The engine: table names, stored values, connection parameters, locks.
+inline constexpr const char* SInvalidTableName =
+    "Invalid table name '%s': a table is a file directly inside the database directory %s";
+inline constexpr const char* SColumnValueError = "%s, column '%s', row %d: %s";
+inline constexpr const char* SColumnOutOfRange = "%s is out of the range of column type %s";
+inline constexpr const char* SInvalidBusyTimeout =
+    "Invalid BUSY TIMEOUT '%s' of %s: a number of milliseconds from 0 to 2147483647 is expected";
+inline constexpr const char* SStoreBadBusyTimeout =
+    "invalid BUSY TIMEOUT '%s' of alias '%s' (a number of milliseconds from 0 to 2147483647)";
+inline constexpr const char* SDatabaseLocked = "%s: database '%s' is locked by another connection (%s)";
+inline constexpr const char* SNoRowIdColumn =
+    "Table '%s' has columns named rowid, _rowid_ and oid: its rows cannot be told apart";
+
 }  // namespace fw

@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -62,6 +65,29 @@ TFieldType TypeOfDecl(const char* decl, int& size) {
   return ftUnknown;
 }
 
+/// The column type that a field type is created with (without its size).
+const char* DeclOfType(TFieldType type) {
+  switch (type) {
+    case ftString: return "VARCHAR";
+    case ftSmallint: return "SMALLINT";
+    case ftInteger: return "INT";
+    case ftWord: return "WORD";
+    case ftBoolean: return "BOOLEAN";
+    case ftFloat: return "FLOAT";
+    case ftCurrency: return "MONEY";
+    case ftDate: return "DATE";
+    case ftTime: return "TIME";
+    case ftDateTime: return "TIMESTAMP";
+    case ftAutoInc: return "AUTOINC";
+    case ftBlob: return "BLOB";
+    case ftMemo: return "MEMO";
+    case ftGraphic: return "GRAPHIC";
+    case ftLargeint: return "BIGINT";
+    case ftUnknown: break;
+  }
+  return "";
+}
+
 std::string DeclOfField(const TFieldDef* d) {
   switch (d->GetDataType()) {
     case ftString: return "VARCHAR(" + std::to_string(d->GetSize() > 0 ? d->GetSize() : 20) + ")";
@@ -103,10 +129,13 @@ class TStatement {
   sqlite3_stmt* FStmt = nullptr;
 };
 
-/// One write transaction: rolled back unless committed.
+/// One write transaction: rolled back unless committed. `what` names the table in the
+/// error of a transaction that cannot begin (another connection holds the lock).
 class TTransaction {
  public:
-  explicit TTransaction(TDatabase* db) : FDb(db) { db->Execute("begin immediate"); }
+  TTransaction(TDatabase* db, const std::string& what) : FDb(db) {
+    if (sqlite3_exec(db->Handle(), "begin immediate", nullptr, nullptr, nullptr) != SQLITE_OK) db->Fail(what);
+  }
   ~TTransaction() {
     if (!FDone) sqlite3_exec(FDb->Handle(), "rollback", nullptr, nullptr, nullptr);
   }
@@ -119,6 +148,122 @@ class TTransaction {
   TDatabase* FDb;
   bool FDone = false;
 };
+
+constexpr std::int64_t kCurrencyScale = 10000;
+
+/// The currency of a stored REAL (currency units); false for a value out of its range.
+bool CurrencyFromReal(double d, TCurrency& c) {
+  double scaled = d * static_cast<double>(kCurrencyScale);
+  // -2^63 <= scaled < 2^63; NaN and infinities fail both tests.
+  if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0)) return false;
+  c.Value = std::llround(scaled);
+  return true;
+}
+
+/// The currency of a stored INTEGER (whole currency units).
+bool CurrencyFromInteger(std::int64_t i, TCurrency& c) {
+  constexpr std::int64_t limit = INT64_MAX / kCurrencyScale;
+  if (i > limit || i < -limit) return false;
+  c.Value = i * kCurrencyScale;
+  return true;
+}
+
+/// The exact decimal text of a currency value: "-12.5", "922337203685477.5807".
+std::string CurrencyText(TCurrency c) {
+  bool negative = c.Value < 0;
+  // The magnitude as unsigned, so that the minimum has one too.
+  std::uint64_t m = negative ? 0 - static_cast<std::uint64_t>(c.Value) : static_cast<std::uint64_t>(c.Value);
+  std::string text = (negative ? "-" : "") + std::to_string(m / kCurrencyScale);
+  if (std::uint64_t frac = m % kCurrencyScale) {
+    char digits[5];
+    std::snprintf(digits, sizeof digits, "%04u", static_cast<unsigned>(frac));
+    std::string f = digits;
+    f.erase(f.find_last_not_of('0') + 1);
+    text += "." + f;
+  }
+  return text;
+}
+
+/// Reads decimal text ("-12.5", "922337203685477.5807") exactly; more than four decimals
+/// round half away from zero. False for anything else or a value out of range.
+bool CurrencyFromText(std::string_view s, TCurrency& c) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) negative = s[i++] == '-';
+  std::uint64_t whole = 0;
+  std::size_t digits = 0;
+  for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits) {
+    if (whole > (UINT64_MAX - 9) / 10) return false;
+    whole = whole * 10 + static_cast<std::uint64_t>(s[i] - '0');
+  }
+  std::uint64_t frac = 0;
+  int fracDigits = 0;
+  bool roundUp = false;
+  if (i < s.size() && s[i] == '.') {
+    for (++i; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i, ++digits) {
+      if (fracDigits < 4) {
+        frac = frac * 10 + static_cast<std::uint64_t>(s[i] - '0');
+        ++fracDigits;
+      } else if (fracDigits == 4) {
+        roundUp = s[i] >= '5';
+        ++fracDigits;
+      }
+    }
+  }
+  if (digits == 0 || i != s.size()) return false;
+  for (; fracDigits < 4; ++fracDigits) frac *= 10;
+  constexpr std::uint64_t maxMagnitude = static_cast<std::uint64_t>(INT64_MAX) + 1;
+  if (whole > maxMagnitude / kCurrencyScale) return false;
+  std::uint64_t m = whole * kCurrencyScale + frac + (roundUp ? 1 : 0);
+  if (m > maxMagnitude || (!negative && m == maxMagnitude)) return false;
+  c.Value = negative ? static_cast<std::int64_t>(0 - m) : static_cast<std::int64_t>(m);
+  return true;
+}
+
+/// Binds a currency so that it reads back exactly: whole units as an INTEGER, a value
+/// that the nearest double gives back exactly as a REAL (both what other programs expect
+/// of a MONEY column), and anything else (beyond 2^53 units of 1/10000) as its decimal
+/// text in a BLOB, which SQLite keeps as written (a NUMERIC column would round text to
+/// fifteen digits).
+int BindCurrency(sqlite3_stmt* stmt, int index, TCurrency c) {
+  if (c.Value % kCurrencyScale == 0) return sqlite3_bind_int64(stmt, index, c.Value / kCurrencyScale);
+  // Below 2^53 units the count converts to a double exactly and the division rounds
+  // once, so the REAL is the double nearest to the decimal value.
+  constexpr std::int64_t exactUnits = std::int64_t{1} << 53;
+  if (c.Value > -exactUnits && c.Value < exactUnits) {
+    double d = static_cast<double>(c.Value) / static_cast<double>(kCurrencyScale);
+    TCurrency back;
+    if (CurrencyFromReal(d, back) && back == c) return sqlite3_bind_double(stmt, index, d);
+  }
+  std::string text = CurrencyText(c);
+  return sqlite3_bind_blob(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+/// Shortest text that reads back as the same double.
+std::string DoubleText(double d) {
+  char buf[32];
+  auto r = std::to_chars(buf, buf + sizeof buf, d);
+  return std::string(buf, r.ptr);
+}
+
+/// A whole number written in decimal digits with an optional sign, nothing else.
+bool IntegerFromText(std::string_view s, std::int64_t& value) {
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  if (s.empty() || s[0] == '+') return false;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), value);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+/// A number in the usual decimal or exponent notation, nothing else.
+bool FloatFromText(std::string_view s, double& value) {
+  if (!s.empty() && s[0] == '+') s.remove_prefix(1);
+  if (s.empty() || s[0] == '+') return false;
+  auto r = std::from_chars(s.data(), s.data() + s.size(), value, std::chars_format::general);
+  return r.ec == std::errc() && r.ptr == s.data() + s.size();
+}
+
+/// The days of a date and time within years 1..9999 (the range that date fields convert).
+bool InDateRange(double d) { return d > -693594.0 && d < 2958466.0; }
 
 void BindField(sqlite3_stmt* stmt, int index, TField* f, const TRecordBuffer& buf) {
   const std::uint8_t* p = buf.Data.data() + f->GetOffset();
@@ -141,8 +286,8 @@ void BindField(sqlite3_stmt* stmt, int index, TField* f, const TRecordBuffer& bu
       sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
       break;
     }
-    case ftFloat:
-    case ftCurrency: sqlite3_bind_double(stmt, index, v.AsFloat()); break;
+    case ftFloat: sqlite3_bind_double(stmt, index, v.AsFloat()); break;
+    case ftCurrency: BindCurrency(stmt, index, v.AsCurrency()); break;
     case ftDate:
     case ftTime:
     case ftDateTime: sqlite3_bind_double(stmt, index, v.AsDateTime().Value); break;
@@ -223,7 +368,6 @@ void TDBDataSet::FieldDefsFromStatement(sqlite3_stmt* stmt) {
   bool stepped = false;
   for (int i = 0; i < n; ++i) {
     std::string name = sqlite3_column_name(stmt, i);
-    if (SameText(name, "rowid") && i == 0) continue;
     int size = 0;
     TFieldType type = TypeOfDecl(sqlite3_column_decltype(stmt, i), size);
     if (type == ftUnknown) {
@@ -245,86 +389,213 @@ void TDBDataSet::FieldDefsFromStatement(sqlite3_stmt* stmt) {
   if (stepped) sqlite3_reset(stmt);
 }
 
+namespace {
+
+/// A stored value as a message shows it.
+std::string StoredValueText(sqlite3_stmt* stmt, int i) {
+  switch (sqlite3_column_type(stmt, i)) {
+    case SQLITE_INTEGER: return std::to_string(sqlite3_column_int64(stmt, i));
+    case SQLITE_FLOAT: return DoubleText(sqlite3_column_double(stmt, i));
+    case SQLITE_BLOB: return "(BLOB of " + std::to_string(sqlite3_column_bytes(stmt, i)) + " bytes)";
+    default: {
+      const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+      std::string_view all(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
+      std::size_t fit = Utf8FitBytes(all, 80);
+      return std::string(all.substr(0, fit)) + (fit < all.size() ? "..." : "");
+    }
+  }
+}
+
+std::string_view StoredText(sqlite3_stmt* stmt, int i) {
+  const void* data = sqlite3_column_type(stmt, i) == SQLITE_BLOB ? sqlite3_column_blob(stmt, i)
+                                                                  : static_cast<const void*>(sqlite3_column_text(stmt, i));
+  return {static_cast<const char*>(data ? data : ""), static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))};
+}
+
 template <class T>
-void TDBDataSet::StoreInteger(std::uint8_t* slot, std::int64_t value, const TField* field) const {
-  if (static_cast<std::int64_t>(static_cast<T>(value)) != value)
-    DatabaseErrorFmt("Value %d of field '%s' is out of range", {static_cast<long long>(value), field->GetFieldName()}, this);
+void PutNative(std::uint8_t* slot, std::int64_t value) {
   T native = static_cast<T>(value);
   std::memcpy(slot + 1, &native, sizeof native);
 }
 
-void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what) {
+}  // namespace
+
+/*
+** Reads the rows. Each stored value goes into its field's native slot as it is: a value
+** that the field cannot hold (text or a fraction in an integer column, a word in a
+** boolean one, a number beyond the field's range) raises, naming the column and the
+** row, instead of being read as something else that a later post would write back.
+*/
+void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what, int rowIdColumn) {
   int n = sqlite3_column_count(stmt);
   std::vector<TField*> columns(static_cast<std::size_t>(n), nullptr);
-  int rowidColumn = -1;
   for (int i = 0; i < n; ++i) {
+    if (i == rowIdColumn) continue;
     std::string name = sqlite3_column_name(stmt, i);
-    if (i == 0 && SameText(name, "rowid")) {
-      rowidColumn = 0;
-      continue;
-    }
     TField* f = FindField(name);
-    if (f && f->GetFieldKind() == fkData && !columns[static_cast<std::size_t>(i)]) columns[static_cast<std::size_t>(i)] = f;
+    if (f && f->GetFieldKind() == fkData && std::find(columns.begin(), columns.end(), f) == columns.end())
+      columns[static_cast<std::size_t>(i)] = f;
   }
   for (TField* f : GetFields())
     if (f->GetFieldKind() == fkData && std::find(columns.begin(), columns.end(), f) == columns.end())
       DatabaseErrorFmt("Field '%s' not found in %s", {f->GetFieldName(), what}, this);
   ClearStoredRows();
   FRowIds.clear();
+  std::int64_t rowNo = 0;
+  int column = 0;
+  // Raises for the value of the current column and row, keeping no half-read rows.
+  auto fail = [&](const std::string& message) {
+    ClearStoredRows();
+    FRowIds.clear();
+    DatabaseErrorFmt(SColumnValueError, {what, sqlite3_column_name(stmt, column), static_cast<long long>(rowNo), message},
+                     this);
+  };
+  auto outOfRange = [&](const TField* f) {
+    fail(Format(SColumnOutOfRange, {StoredValueText(stmt, column), DeclOfType(f->GetDataType())}));
+  };
+  auto integerOf = [&](int type, std::int64_t& value) {
+    if (type == SQLITE_INTEGER) {
+      value = sqlite3_column_int64(stmt, column);
+      return true;
+    }
+    if (type == SQLITE_FLOAT) {
+      double d = sqlite3_column_double(stmt, column);
+      if (std::isfinite(d) && d == std::trunc(d)) {
+        if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0)) return false;
+        value = static_cast<std::int64_t>(d);
+        return true;
+      }
+    } else if (type == SQLITE_TEXT && IntegerFromText(StoredText(stmt, column), value)) {
+      return true;
+    }
+    fail(Format(SInvalidInteger, {StoredValueText(stmt, column)}));
+    return false;
+  };
+  auto storeInteger = [&](TField* f, std::uint8_t* p, int type, std::int64_t min, std::int64_t max) {
+    std::int64_t value = 0;
+    if (!integerOf(type, value) || value < min || value > max) outOfRange(f);
+    switch (f->GetDataType()) {
+      case ftSmallint: PutNative<std::int16_t>(p, value); break;
+      case ftWord: PutNative<std::uint16_t>(p, value); break;
+      case ftLargeint: PutNative<std::int64_t>(p, value); break;
+      default: PutNative<std::int32_t>(p, value); break;
+    }
+  };
+  std::vector<std::uint8_t> native;
+  auto storeVariant = [&](TField* f, std::uint8_t* p, const Variant& v) {
+    native.assign(static_cast<std::size_t>(std::max(1, f->GetDataSize())), 0);
+    try {
+      f->VariantToNative(v, native.data());
+    } catch (const Exception& e) {
+      fail(e.Message());
+    }
+    std::memcpy(p + 1, native.data(), native.size());
+  };
+
   int rc;
   while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    ++rowNo;
     std::int64_t row = AppendStoredRow();
-    FRowIds.push_back(rowidColumn >= 0 ? sqlite3_column_int64(stmt, rowidColumn) : -1);
+    FRowIds.push_back(rowIdColumn >= 0 ? sqlite3_column_int64(stmt, rowIdColumn) : -1);
     std::uint8_t* data = StoredRowData(row);
-    for (int i = 0; i < n; ++i) {
-      TField* f = columns[static_cast<std::size_t>(i)];
+    for (column = 0; column < n; ++column) {
+      TField* f = columns[static_cast<std::size_t>(column)];
       if (!f) continue;
-      int type = sqlite3_column_type(stmt, i);
+      int type = sqlite3_column_type(stmt, column);
       if (type == SQLITE_NULL) continue;
       std::uint8_t* p = data + f->GetOffset();
       if (f->IsBlob()) {
-        const void* b = sqlite3_column_blob(stmt, i);
-        int len = sqlite3_column_bytes(stmt, i);
+        const void* b = sqlite3_column_blob(stmt, column);
+        int len = sqlite3_column_bytes(stmt, column);
         StoredBlob(row, f->GetBlobIndex()).assign(static_cast<const char*>(b), static_cast<std::size_t>(len));
         p[0] = 1;
         continue;
       }
       switch (f->GetDataType()) {
         case ftString: {
-          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-          std::size_t len = static_cast<std::size_t>(sqlite3_column_bytes(stmt, i));
+          const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+          std::size_t len = static_cast<std::size_t>(sqlite3_column_bytes(stmt, column));
           std::size_t size = static_cast<std::size_t>(f->GetSize());
           len = Utf8FitBytes(std::string_view(text, len), size);
           std::memset(p + 1, 0, size + 1);
           std::memcpy(p + 1, text, len);
           break;
         }
-        case ftSmallint: StoreInteger<std::int16_t>(p, sqlite3_column_int64(stmt, i), f); break;
-        case ftWord: StoreInteger<std::uint16_t>(p, sqlite3_column_int64(stmt, i), f); break;
-        case ftBoolean: StoreInteger<std::int16_t>(p, sqlite3_column_int64(stmt, i) != 0 ? 1 : 0, f); break;
+        case ftSmallint: storeInteger(f, p, type, INT16_MIN, INT16_MAX); break;
+        case ftWord: storeInteger(f, p, type, 0, UINT16_MAX); break;
         case ftInteger:
-        case ftAutoInc: StoreInteger<std::int32_t>(p, sqlite3_column_int64(stmt, i), f); break;
-        case ftLargeint: StoreInteger<std::int64_t>(p, sqlite3_column_int64(stmt, i), f); break;
-        default: {
-          // Floats, currency and dates go through their field's conversion.
-          Variant v;
-          if (type == SQLITE_TEXT)
-            v = Variant(std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
-          else
-            v = Variant(sqlite3_column_double(stmt, i));
-          std::vector<std::uint8_t> native(static_cast<std::size_t>(std::max(1, f->GetDataSize())));
-          try {
-            if (f->GetDataType() == ftDate || f->GetDataType() == ftTime || f->GetDataType() == ftDateTime) {
-              TDateTime dt = type == SQLITE_TEXT ? v.AsDateTime() : TDateTime{v.AsFloat()};
-              v = Variant(dt);
-            }
-            f->VariantToNative(v, native.data());
-          } catch (const Exception& e) {
-            DatabaseErrorFmt("Field '%s': %s", {f->GetFieldName(), e.Message()}, this);
+        case ftAutoInc: storeInteger(f, p, type, INT32_MIN, INT32_MAX); break;
+        case ftLargeint: storeInteger(f, p, type, INT64_MIN, INT64_MAX); break;
+        case ftBoolean: {
+          bool value = false;
+          bool ok = true;
+          if (type == SQLITE_INTEGER) {
+            value = sqlite3_column_int64(stmt, column) != 0;
+          } else if (type == SQLITE_FLOAT) {
+            double d = sqlite3_column_double(stmt, column);
+            ok = d == 0.0 || d == 1.0;
+            value = d == 1.0;
+          } else if (type == SQLITE_TEXT) {
+            std::string_view t = StoredText(stmt, column);
+            ok = t == "0" || t == "1" || SameText(t, "true") || SameText(t, "false");
+            value = t == "1" || SameText(t, "true");
+          } else {
+            ok = false;
           }
-          std::memcpy(p + 1, native.data(), native.size());
+          if (!ok) fail(Format(SInvalidBoolean, {StoredValueText(stmt, column)}));
+          PutNative<std::int16_t>(p, value ? 1 : 0);
           break;
         }
+        case ftCurrency: {
+          TCurrency c;
+          bool ok;
+          if (type == SQLITE_INTEGER) {
+            ok = CurrencyFromInteger(sqlite3_column_int64(stmt, column), c);
+          } else if (type == SQLITE_FLOAT) {
+            ok = CurrencyFromReal(sqlite3_column_double(stmt, column), c);
+          } else {
+            // Decimal text exactly (the engine's own BLOBs); other numbers as a double.
+            std::string_view t = StoredText(stmt, column);
+            ok = CurrencyFromText(t, c);
+            double d = 0;
+            if (!ok) {
+              if (type == SQLITE_BLOB || !FloatFromText(t, d)) fail(Format(SInvalidFloat, {StoredValueText(stmt, column)}));
+              ok = CurrencyFromReal(d, c);
+            }
+          }
+          if (!ok) outOfRange(f);
+          storeVariant(f, p, Variant(c));
+          break;
+        }
+        case ftFloat: {
+          double d = 0;
+          if (type == SQLITE_INTEGER || type == SQLITE_FLOAT)
+            d = sqlite3_column_double(stmt, column);
+          else if (type == SQLITE_BLOB || !FloatFromText(StoredText(stmt, column), d))
+            fail(Format(SInvalidFloat, {StoredValueText(stmt, column)}));
+          storeVariant(f, p, Variant(d));
+          break;
+        }
+        case ftDate:
+        case ftTime:
+        case ftDateTime: {
+          double d = 0;
+          if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+            d = sqlite3_column_double(stmt, column);
+          } else if (type == SQLITE_TEXT) {
+            try {
+              d = Variant(std::string(StoredText(stmt, column))).AsDateTime().Value;
+            } catch (const Exception& e) {
+              fail(e.Message());
+            }
+          } else {
+            fail(Format(SInvalidDateTime, {StoredValueText(stmt, column)}));
+          }
+          if (!InDateRange(d)) outOfRange(f);
+          storeVariant(f, p, Variant(TDateTime{d}));
+          break;
+        }
+        default: storeVariant(f, p, Variant(std::string(StoredText(stmt, column)))); break;
       }
       p[0] = 1;
     }
@@ -332,6 +603,8 @@ void TDBDataSet::LoadRows(sqlite3_stmt* stmt, const std::string& what) {
   if (rc != SQLITE_DONE) {
     std::string reason = sqlite3_errmsg(sqlite3_db_handle(stmt));
     ClearStoredRows();
+    FRowIds.clear();
+    if (TDatabase* db = GetDatabase()) db->Fail(what);
     DatabaseError(what + ": " + reason, this);
   }
 }
@@ -404,6 +677,16 @@ void TTable::SetIndexName(const std::string& name) {
     FIndexName.clear();
     return;
   }
+  if (HasState(csReading) || HasState(csLoading)) {
+    // The index definitions need DatabaseName and TableName, which a form file may list
+    // later: Loaded applies the name.
+    FIndexName = name;
+    return;
+  }
+  ApplyIndexName(name);
+}
+
+void TTable::ApplyIndexName(const std::string& name) {
   if (GetIndexDefs()->GetCount() == 0) UpdateIndexDefs();
   TIndexDef* def = GetIndexDefs()->Find(name);
   if (!def) DatabaseErrorFmt("Index '%s' not found", {name}, this);
@@ -411,9 +694,28 @@ void TTable::SetIndexName(const std::string& name) {
   FIndexName = name;
 }
 
+void TTable::Loaded() {
+  // Before the base class opens a table read as Active, so that it opens in index order.
+  if (!FIndexName.empty()) ApplyIndexName(FIndexName);
+  TDBDataSet::Loaded();
+}
+
 std::string TTable::SQLName(bool mustExist) {
   if (FTableName.empty()) DatabaseError("Missing TableName", this);
   return OpenDatabase()->TableSQLName(FTableName, mustExist);
+}
+
+// The row id comes first and is told by its position. SQLite names that column after an
+// "integer primary key" column ("id"), and an ordinary column may be named rowid: the
+// first of SQLite's three names of the row id that no column has is the one read.
+// Updates and deletes address the row by the same name.
+std::string TTable::SelectRowsSQL(const std::string& sqlName) {
+  for (const char* rowid : {"rowid", "_rowid_", "oid"})
+    if (GetFieldDefs()->IndexOf(rowid) < 0) {
+      FRowIdName = rowid;
+      return "select " + FRowIdName + " as \"qor$rowid\", * from " + sqlName;
+    }
+  DatabaseErrorFmt(SNoRowIdColumn, {FTableName}, this);
 }
 
 bool TTable::GetReadOnlyDataSet() const { return GetReadOnly(); }
@@ -434,14 +736,13 @@ void TTable::InternalOpen() {
   {
     // Room for all rows at once: the row store does not grow and copy while loading.
     TStatement count(GetDatabase(), "select count(*) from " + name, what);
-    if (sqlite3_step(count.get()) == SQLITE_ROW) {
-      std::int64_t rows = sqlite3_column_int64(count.get(), 0);
-      ReserveRows(rows);
-      FRowIds.reserve(static_cast<std::size_t>(rows));
-    }
+    if (sqlite3_step(count.get()) != SQLITE_ROW) GetDatabase()->Fail(what);
+    std::int64_t rows = sqlite3_column_int64(count.get(), 0);
+    ReserveRows(rows);
+    FRowIds.reserve(static_cast<std::size_t>(rows));
   }
-  TStatement stmt(GetDatabase(), "select rowid, * from " + name, what);
-  LoadRows(stmt.get(), what);
+  TStatement stmt(GetDatabase(), SelectRowsSQL(name), what);
+  LoadRows(stmt.get(), what, 0);
   SetupRange();
   BuildView();
 }
@@ -454,8 +755,8 @@ std::int64_t TTable::InternalRefresh(std::int64_t currentRow) {
   std::string name = SQLName(true);
   std::string what = "Table '" + FTableName + "'";
   try {
-    TStatement stmt(GetDatabase(), "select rowid, * from " + name, what);
-    LoadRows(stmt.get(), what);
+    TStatement stmt(GetDatabase(), SelectRowsSQL(name), what);
+    LoadRows(stmt.get(), what, 0);
   } catch (...) {
     // The rows may be gone: the view and the buffers must not point at them.
     BuildView();
@@ -531,8 +832,8 @@ void TTable::StoreRow(std::int64_t rowId, TRecordBuffer& buffer, bool inserting)
   std::vector<TField*> fields;
   for (TField* f : GetFields())
     if (f->GetFieldKind() == fkData) fields.push_back(f);
-  TTransaction transaction(db);
   std::string what = "Cannot post to table '" + FTableName + "'";
+  TTransaction transaction(db, what);
   if (inserting) {
     // Automatic numbers that the record does not bring come from the engine.
     for (TField* f : fields) {
@@ -555,7 +856,7 @@ void TTable::StoreRow(std::int64_t rowId, TRecordBuffer& buffer, bool inserting)
   } else {
     std::string sets;
     for (std::size_t i = 0; i < fields.size(); ++i) sets += (i ? ", " : "") + Quote(fields[i]->GetFieldName()) + " = ?";
-    sql = "update " + name + " set " + sets + " where rowid = ?";
+    sql = "update " + name + " set " + sets + " where " + FRowIdName + " = ?";
   }
   TStatement stmt(db, sql, what);
   for (std::size_t i = 0; i < fields.size(); ++i) BindField(stmt.get(), static_cast<int>(i) + 1, fields[i], buffer);
@@ -578,8 +879,8 @@ void TTable::RemoveRow(std::int64_t rowId) {
   std::string name = SQLName(true);
   TDatabase* db = GetDatabase();
   std::string what = "Cannot delete from table '" + FTableName + "'";
-  TTransaction transaction(db);
-  TStatement stmt(db, "delete from " + name + " where rowid = ?", what);
+  TTransaction transaction(db, what);
+  TStatement stmt(db, "delete from " + name + " where " + FRowIdName + " = ?", what);
   sqlite3_bind_int64(stmt.get(), 1, FRowIds[static_cast<std::size_t>(rowId)]);
   if (sqlite3_step(stmt.get()) != SQLITE_DONE) db->Fail(what);
   transaction.Commit();
@@ -630,7 +931,7 @@ void TTable::CreateTable() {
     while (pos <= x->GetFields().size()) keys += (keys.empty() ? "" : ", ") + Quote(ExtractFieldName(x->GetFields(), pos));
     cols += ", primary key (" + keys + ")";
   }
-  TTransaction transaction(db);
+  TTransaction transaction(db, "Cannot create table '" + FTableName + "'");
   db->Execute("create table " + name + " (" + cols + ")");
   auto split = name.find("\".\"");
   std::string schemaPrefix = split == std::string::npos ? "" : name.substr(0, split + 2);
@@ -650,7 +951,7 @@ void TTable::CreateTable() {
 
 void TTable::EmptyTable() {
   std::string name = SQLName(true);
-  TTransaction transaction(GetDatabase());
+  TTransaction transaction(GetDatabase(), "Cannot empty table '" + FTableName + "'");
   GetDatabase()->Execute("delete from " + name);
   transaction.Commit();
   if (GetActive()) {
@@ -701,7 +1002,7 @@ void TTable::UpdateIndexDefs() {
   }
   std::string bareTable = table.substr(1, table.size() - 2);
   GetIndexDefs()->Clear();
-  TStatement list(db, "select name, sql from " + schema + "sqlite_master where type = 'index' and tbl_name = ? order by rowid",
+  TStatement list(db, "select name, sql from " + schema + "sqlite_master where type = 'index' and tbl_name = ? collate nocase order by rowid",
                   "Index definitions of '" + FTableName + "'");
   sqlite3_bind_text(list.get(), 1, bareTable.c_str(), -1, SQLITE_TRANSIENT);
   struct Index {
@@ -925,6 +1226,8 @@ sqlite3_stmt* TQuery::PrepareStatement(std::string* shownSQL) {
     int rc = SQLITE_OK;
     if (v.IsNull())
       rc = sqlite3_bind_null(raw, i);
+    else if (v.VarType() == varCurrency)
+      rc = BindCurrency(raw, i, v.AsCurrency());
     else if (v.IsOrdinal() || v.IsBoolean())
       rc = sqlite3_bind_int64(raw, i, v.AsInt64());
     else if (v.IsNumeric() || v.IsDateTime())

@@ -38,16 +38,15 @@ class TDBDataSet : public TMemDataSet {
 
  protected:
   void InternalClose() override;
-  /// Reads the rows of a prepared statement into memory, binding columns to fields by name.
-  void LoadRows(sqlite3_stmt* stmt, const std::string& what);
+  /// Reads the rows of a prepared statement into memory, binding columns to fields by
+  /// name; the column at `rowIdColumn` (when not -1) is the SQLite rowid of each row.
+  /// `what` ("Table 'People.db'") starts every error. A stored value that its field
+  /// cannot hold as it is raises EDatabaseError naming the column and the row, and no
+  /// row stays loaded.
+  void LoadRows(sqlite3_stmt* stmt, const std::string& what, int rowIdColumn = -1);
   /// Field definitions from a prepared statement's columns.
   void FieldDefsFromStatement(sqlite3_stmt* stmt);
   std::vector<std::int64_t> FRowIds;  // SQLite rowid of each stored row (-1 when unknown)
-
- private:
-  /// Stores an integer column as a field's native value, refusing one out of its range.
-  template <class T>
-  void StoreInteger(std::uint8_t* slot, std::int64_t value, const TField* field) const;
 
  private:
   std::string FDatabaseName;
@@ -71,6 +70,8 @@ class TTable : public TDBDataSet {
   const std::string& GetMasterFields() const { return FMasterFields; }
   void SetMasterFields(const std::string& fields);
   TDataSource* GetDataSource() const override { return GetMasterSource(); }
+  /// Applies an IndexName read from a form file, then opens a table read as Active.
+  void Loaded() override;
 
   /// Whether the table's file (standard) or table (SQL database) exists.
   bool Exists();
@@ -100,9 +101,15 @@ class TTable : public TDBDataSet {
   void MasterChanged();
   void SetupRange();
   std::string SQLName(bool mustExist);
+  /// Orders by the fields of the named index definition; raises when there is none.
+  void ApplyIndexName(const std::string& name);
+  /// "select <rowid> as ..., * from <table>" with a name of the row id that no column of
+  /// the table has (kept in FRowIdName for updates and deletes).
+  std::string SelectRowsSQL(const std::string& sqlName);
   std::function<bool(std::int64_t)> FMasterInRange;
 
   std::string FTableName, FIndexName, FMasterFields;
+  std::string FRowIdName = "rowid";
   std::unique_ptr<TMasterLink> FMasterLink;
 };
 

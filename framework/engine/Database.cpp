@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <filesystem>
 
 #include "framework/core/Consts.h"
@@ -46,6 +48,11 @@ void SplitTableName(const std::string& tableName, std::string& schema, std::stri
     schema = base.substr(0, dot);
     table = LowerCase(base.substr(dot + 1));
   }
+}
+
+// A table name names a file directly inside the database directory.
+bool IsPlainTableName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find_first_of(std::string("/\\\0", 3)) == std::string::npos;
 }
 
 }  // namespace
@@ -97,11 +104,41 @@ void TDatabase::SetDriverName(const std::string& name) {
 void TDatabase::SetParams(TStrings* params) { FParams->Assign(params); }
 
 void TDatabase::SetConnected(bool value) {
+  if (HasState(csReading) || HasState(csLoading)) {
+    // Connecting needs the alias or Params, which a form file may list after Connected.
+    FConnectPending = value;
+    if (value) return;
+  }
   if (value == GetConnected()) return;
   if (value)
     Connect();
   else
     Disconnect();
+}
+
+void TDatabase::Loaded() {
+  TComponent::Loaded();
+  if (FConnectPending) {
+    FConnectPending = false;
+    SetConnected(true);
+  }
+}
+
+bool TDatabase::ParseBusyTimeout(std::string_view text, int& milliseconds) {
+  if (text.empty() || text.size() > 10) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  long long value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value > INT_MAX) return false;
+  milliseconds = static_cast<int>(value);
+  return true;
+}
+
+std::string TDatabase::DisplayName() const {
+  if (!FDatabaseName.empty()) return FDatabaseName;
+  if (!FAliasName.empty()) return FAliasName;
+  return FPath;
 }
 
 bool TDatabase::IsSQLBased() const {
@@ -124,7 +161,9 @@ void TDatabase::Connect() {
   }
   FPath = ParamValue(params, "PATH");
   std::string timeout = ParamValue(params, "BUSY TIMEOUT");
-  if (!timeout.empty()) FBusyTimeout = std::stoi(timeout);
+  FBusyTimeout = 5000;
+  if (!timeout.empty() && !ParseBusyTimeout(timeout, FBusyTimeout))
+    DatabaseErrorFmt(SInvalidBusyTimeout, {timeout, "database '" + DisplayName() + "'"}, this);
   FSQLBased = !SameText(driver, szCFGDBSTANDARD);
   std::string what = FAliasName.empty() ? FDatabaseName : "alias '" + FAliasName + "'";
   if (FPath.empty()) DatabaseErrorFmt("No PATH for %s", {what}, this);
@@ -174,20 +213,28 @@ sqlite3* TDatabase::Handle() {
 }
 
 void TDatabase::Fail(const std::string& what) const {
-  std::string reason = FConnection ? sqlite3_errmsg(FConnection) : "not connected";
+  if (!FConnection) DatabaseError(what + ": not connected", this);
+  FailWith(what, sqlite3_errcode(FConnection), sqlite3_errmsg(FConnection));
+}
+
+void TDatabase::FailWith(const std::string& what, int code, const std::string& reason) const {
+  if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)
+    DatabaseErrorFmt(SDatabaseLocked, {what, DisplayName(), reason}, this);
   DatabaseError(what + ": " + reason, this);
 }
 
 void TDatabase::Execute(const std::string& sql) {
   char* err = nullptr;
-  if (sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+  int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &err);
+  if (rc != SQLITE_OK) {
     std::string reason = err ? err : sqlite3_errmsg(FConnection);
     sqlite3_free(err);
-    DatabaseError("Statement \"" + sql + "\" failed: " + reason, this);
+    FailWith("Statement \"" + sql + "\" failed", rc, reason);
   }
 }
 
 std::string TDatabase::TableFilePath(const std::string& tableName) const {
+  if (!IsPlainTableName(tableName)) DatabaseErrorFmt(SInvalidTableName, {tableName, FPath}, this);
   fs::path direct = fs::path(FPath) / tableName;
   std::error_code ec;
   if (fs::exists(direct, ec)) return direct.string();
@@ -219,12 +266,13 @@ void TDatabase::Attach(const std::string& schema, const std::string& file) {
   // A file that is not a database shows at its first read.
   std::string probe = "select count(*) from " + Quote(schema) + ".sqlite_master";
   char* err = nullptr;
-  if (sqlite3_exec(FConnection, probe.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+  int probed = sqlite3_exec(FConnection, probe.c_str(), nullptr, nullptr, &err);
+  if (probed != SQLITE_OK) {
     std::string reason = err ? err : sqlite3_errmsg(FConnection);
     sqlite3_free(err);
     sqlite3_exec(FConnection, ("detach database " + Quote(schema)).c_str(), nullptr, nullptr, nullptr);
     FAttached.pop_back();
-    DatabaseError("Table file '" + file + "' cannot be read: " + reason, this);
+    FailWith("Table file '" + file + "' cannot be read", probed, reason);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "framework/core/Component.h"
@@ -33,6 +34,7 @@ class TDatabase : public TComponent {
   TStrings* GetParams() const { return FParams.get(); }
   void SetParams(TStrings* params);
   bool GetConnected() const { return FConnection != nullptr; }
+  /// While a form file is read, connecting waits until Loaded (Params may follow).
   void SetConnected(bool value);
   void Open() { SetConnected(true); }
   void Close() { SetConnected(false); }
@@ -46,7 +48,8 @@ class TDatabase : public TComponent {
   /// The connection (connects first).
   sqlite3* Handle();
   /// The full path of a table's file in a standard database: an existing file whose name
-  /// matches ignoring case, else the path as given.
+  /// matches ignoring case, else the path as given. A table name is the name of a file
+  /// directly inside the directory: a path ("../x.db", "/tmp/x.db", "sub/x.db") raises.
   std::string TableFilePath(const std::string& tableName) const;
   /// The SQL name of a table: "People"."db" for the file People.db of a standard
   /// database (attaching the file when needed), "People" in an SQL database.
@@ -55,8 +58,15 @@ class TDatabase : public TComponent {
   void AttachTablesOf(const std::string& sql);
   /// Runs SQL without results; raises EDatabaseError quoting the statement and the reason.
   void Execute(const std::string& sql);
-  /// Raises EDatabaseError for an SQLite result code, naming `what` and the engine's reason.
+  /// Raises EDatabaseError for the connection's last error, naming `what` and the
+  /// engine's reason; a lock held by another connection also names the database.
   [[noreturn]] void Fail(const std::string& what) const;
+  /// The name of the database in messages: DatabaseName, else the alias, else the path.
+  std::string DisplayName() const;
+  /// Reads a BUSY TIMEOUT parameter: a whole number of milliseconds, 0 to INT_MAX,
+  /// nothing else around it; false for anything else.
+  static bool ParseBusyTimeout(std::string_view text, int& milliseconds);
+  void Loaded() override;
 
   // Datasets that use the database.
   const std::vector<TDBDataSet*>& GetDataSets() const { return FDataSets; }
@@ -69,11 +79,14 @@ class TDatabase : public TComponent {
   void Connect();
   void Disconnect();
   void Attach(const std::string& schema, const std::string& file);
+  /// Raises for a failed statement: the message, with the lock's database when it is one.
+  [[noreturn]] void FailWith(const std::string& what, int code, const std::string& reason) const;
 
   std::string FDatabaseName, FAliasName, FDriverName;
   std::unique_ptr<TStringList> FParams;
   bool FTemporary = false;
   bool FSQLBased = false;
+  bool FConnectPending = false;  // Connected = True read from a form file
   std::string FPath;
   int FBusyTimeout = 5000;
   sqlite3* FConnection = nullptr;

@@ -9,10 +9,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Strings.h"
 #include "framework/core/Text.h"
@@ -32,6 +36,7 @@ constexpr const char* SStoreUnwritable = "Cannot write the alias store %s: %s";
 constexpr const char* SStoreCorrupt = "Corrupt alias store %s, line %d: %s";
 
 constexpr const char* SDriverKey = "DRIVER";
+constexpr const char* SBusyTimeoutKey = "BUSY TIMEOUT";
 
 bool HasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
 
@@ -63,6 +68,9 @@ std::vector<std::string> CheckedParams(const std::string& alias, const std::vect
     if (HasLineBreak(p) || !SplitParam(p, key, value) || key[0] == ';' || key[0] == '#' ||
         key[0] == '[' || SameText(key, SDriverKey))
       DatabaseErrorFmt(SInvalidAliasParam, {p, alias});
+    int ms = 0;
+    if (SameText(key, SBusyTimeoutKey) && !value.empty() && !TDatabase::ParseBusyTimeout(value, ms))
+      DatabaseErrorFmt(SInvalidBusyTimeout, {value, "alias '" + alias + "'"});
     out.push_back(key + "=" + value);
   }
   return out;
@@ -84,8 +92,42 @@ bool SeesSession(TConfigMode mode) { return mode.Contains(cfmSession) || mode.Co
 
 std::string ErrnoText(int err) { return std::strerror(err); }
 
-// The whole file; false when it does not exist. Raises when it exists but cannot be read.
-bool ReadStoreFile(const std::string& path, std::string& text) {
+// What tells one version of the store file from another: a file replaced by rename has
+// another inode, a file rewritten in place another size or modification time.
+struct TFileIdentity {
+  bool Exists = false;
+  std::uint64_t Device = 0, Inode = 0;
+  std::int64_t Size = 0, MTimeSec = 0, MTimeNSec = 0;
+
+  static TFileIdentity Of(const struct stat& st) {
+    return {true,
+            static_cast<std::uint64_t>(st.st_dev),
+            static_cast<std::uint64_t>(st.st_ino),
+            static_cast<std::int64_t>(st.st_size),
+            static_cast<std::int64_t>(st.st_mtim.tv_sec),
+            static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+  }
+  friend bool operator==(const TFileIdentity&, const TFileIdentity&) = default;
+};
+
+// The identity of the file now; Exists is false when there is none. Any other failure
+// to look at it gives an identity that matches nothing cached, so the read that follows
+// reports the error.
+bool StatStoreFile(const std::string& path, TFileIdentity& id) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return false;
+    id = TFileIdentity::Of(st);
+    return true;
+  }
+  if (errno != ENOENT) return false;
+  id = TFileIdentity{};
+  return true;
+}
+
+// The whole file and the identity of what was read; false when it does not exist.
+// Raises when it exists but cannot be read.
+bool ReadStoreFile(const std::string& path, std::string& text, TFileIdentity& id) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return false;
@@ -97,8 +139,10 @@ bool ReadStoreFile(const std::string& path, std::string& text) {
     ::close(fd);
     DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(err)});
   }
+  id = TFileIdentity::Of(st);
   text.clear();
-  char buf[8192];
+  text.reserve(static_cast<std::size_t>(st.st_size));
+  char buf[65536];
   for (;;) {
     ssize_t n = ::read(fd, buf, sizeof buf);
     if (n == 0) break;
@@ -140,8 +184,8 @@ bool MakeDirectories(const std::string& dir, int& err) {
 
 // Writes the text to a new file beside `path` and renames it over `path`, so that readers
 // see either the old store or the new one. A new store gets mode 0600; an existing one
-// keeps its mode.
-void WriteStoreFile(const std::string& path, const std::string& text) {
+// keeps its mode. Returns the identity of the file written (a rename keeps it).
+TFileIdentity WriteStoreFile(const std::string& path, const std::string& text) {
   int err = 0;
   std::string dir = DirectoryOf(path);
   if (!MakeDirectories(dir, err)) DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(err)});
@@ -168,6 +212,8 @@ void WriteStoreFile(const std::string& path, const std::string& text) {
     done += static_cast<std::size_t>(n);
   }
   if (::fsync(fd) != 0) fail(errno);
+  struct stat written {};
+  if (::fstat(fd, &written) != 0) fail(errno);
   if (::close(fd) != 0) {
     err = errno;
     ::unlink(temp.c_str());
@@ -178,6 +224,7 @@ void WriteStoreFile(const std::string& path, const std::string& text) {
     ::unlink(temp.c_str());
     DatabaseErrorFmt(SStoreUnwritable, {path, ErrnoText(err)});
   }
+  return TFileIdentity::Of(written);
 }
 
 std::string EnvValue(const char* name) {
@@ -192,7 +239,27 @@ const TClassInfo& TSession::StaticClass() {
   return info;
 }
 
-TSession::TSession(TComponent* owner) : TComponent(owner) {}
+// The store as last read: the aliases in file order and an index by folded name.
+struct TSession::TStoreCache {
+  bool Valid = false;
+  std::string Path;
+  TFileIdentity Identity;
+  std::vector<TAlias> Aliases;
+  std::unordered_map<std::string, std::size_t> Index;
+
+  void Set(std::string path, const TFileIdentity& identity, std::vector<TAlias> aliases) {
+    Valid = false;
+    Index.clear();
+    Index.reserve(aliases.size());
+    for (std::size_t i = 0; i < aliases.size(); ++i) Index.emplace(CaseFold(aliases[i].Name), i);
+    Aliases = std::move(aliases);
+    Path = std::move(path);
+    Identity = identity;
+    Valid = true;
+  }
+};
+
+TSession::TSession(TComponent* owner) : TComponent(owner), FStore(std::make_unique<TStoreCache>()) {}
 
 TSession::~TSession() {
   // Free the databases the session owns while the list is still here: each one leaves
@@ -218,13 +285,24 @@ std::string TSession::AliasStorePath() {
   return config + "/qorlookup/aliases.conf";
 }
 
-std::vector<TSession::TAlias> TSession::LoadStore() const {
-  const std::string path = AliasStorePath();
+// Parses the store in one pass; every check is a lookup, so a large store is read in
+// time proportional to its size. A corrupt store raises and is not cached.
+const std::vector<TSession::TAlias>& TSession::LoadStore() const {
+  std::string path = AliasStorePath();
+  TFileIdentity now;
+  if (FStore->Valid && FStore->Path == path && StatStoreFile(path, now) && now == FStore->Identity)
+    return FStore->Aliases;
+
   std::string text;
-  if (!ReadStoreFile(path, text)) return {};
+  TFileIdentity identity;
+  if (!ReadStoreFile(path, text, identity)) {
+    FStore->Set(path, TFileIdentity{}, {});
+    return FStore->Aliases;
+  }
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
 
   std::vector<TAlias> aliases;
+  std::unordered_set<std::string> names;
   int sectionLine = 0;   // line of the current section's header
   bool hasDriver = false;
   auto corrupt = [&](int line, const std::string& what) {
@@ -240,10 +318,9 @@ std::vector<TSession::TAlias> TSession::LoadStore() const {
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(pos, end - pos);
+    std::string t = Trim(std::string_view(text).substr(pos, end - pos));
     pos = end + 1;
     ++lineNo;
-    std::string t = Trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') continue;
 
     if (t[0] == '[') {
@@ -251,8 +328,7 @@ std::vector<TSession::TAlias> TSession::LoadStore() const {
       if (t.back() != ']') corrupt(lineNo, "section header without ']'");
       std::string name = Trim(std::string_view(t).substr(1, t.size() - 2));
       if (!IsValidAliasName(name)) corrupt(lineNo, Format("invalid alias name '%s'", {name}));
-      for (const TAlias& a : aliases)
-        if (SameText(a.Name, name)) corrupt(lineNo, Format("duplicate alias '%s'", {name}));
+      if (!names.insert(CaseFold(name)).second) corrupt(lineNo, Format("duplicate alias '%s'", {name}));
       aliases.push_back({name, {}, {}});
       sectionLine = lineNo;
       hasDriver = false;
@@ -270,14 +346,24 @@ std::vector<TSession::TAlias> TSession::LoadStore() const {
       alias.Driver = value;
       hasDriver = true;
     } else {
+      int ms = 0;
+      if (SameText(key, SBusyTimeoutKey) && !value.empty() && !TDatabase::ParseBusyTimeout(value, ms))
+        corrupt(lineNo, Format(SStoreBadBusyTimeout, {value, alias.Name}));
       alias.Params.push_back(key + "=" + value);
     }
   }
   endSection();
-  return aliases;
+  FStore->Set(path, identity, std::move(aliases));
+  return FStore->Aliases;
 }
 
-void TSession::SaveStore(const std::vector<TAlias>& aliases) const {
+const TSession::TAlias* TSession::FindStoredAlias(const std::string& name) const {
+  const std::vector<TAlias>& aliases = LoadStore();
+  auto it = FStore->Index.find(CaseFold(name));
+  return it == FStore->Index.end() ? nullptr : &aliases[it->second];
+}
+
+void TSession::SaveStore(std::vector<TAlias> aliases) const {
   std::string text;
   for (const TAlias& a : aliases) {
     if (!text.empty()) text += '\n';
@@ -285,7 +371,10 @@ void TSession::SaveStore(const std::vector<TAlias>& aliases) const {
     text += std::string(SDriverKey) + "=" + a.Driver + "\n";
     for (const std::string& p : a.Params) text += p + "\n";
   }
-  WriteStoreFile(AliasStorePath(), text);
+  std::string path = AliasStorePath();
+  FStore->Valid = false;
+  TFileIdentity identity = WriteStoreFile(path, text);
+  FStore->Set(path, identity, std::move(aliases));
 }
 
 const TSession::TAlias* TSession::FindSessionAlias(const std::string& name) const {
@@ -304,11 +393,10 @@ bool TSession::FindAlias(const std::string& name, TAlias& out) const {
     }
   }
   if (SeesStore(FConfigMode)) {
-    for (TAlias& a : LoadStore())
-      if (SameText(a.Name, name)) {
-        out = std::move(a);
-        return true;
-      }
+    if (const TAlias* a = FindStoredAlias(name)) {
+      out = *a;
+      return true;
+    }
   }
   return false;
 }
@@ -328,11 +416,10 @@ void TSession::AddAlias(const std::string& name, const std::string& driver,
   CheckAliasName(name);
   TAlias alias{name, CheckedDriver(name, driver), CheckedParams(name, params)};
   if (ActsOnStore(FConfigMode)) {
+    if (FindStoredAlias(name)) DatabaseErrorFmt(SAliasExists, {name});
     std::vector<TAlias> stored = LoadStore();
-    for (const TAlias& a : stored)
-      if (SameText(a.Name, name)) DatabaseErrorFmt(SAliasExists, {name});
     stored.push_back(std::move(alias));
-    SaveStore(stored);
+    SaveStore(std::move(stored));
   } else {
     if (FindSessionAlias(name)) DatabaseErrorFmt(SAliasExists, {name});
     FSessionAliases.push_back(std::move(alias));
@@ -346,7 +433,7 @@ void TSession::DeleteAlias(const std::string& name) {
     auto it = std::find_if(stored.begin(), stored.end(), same);
     if (it == stored.end()) DatabaseErrorFmt(SAliasNotFound, {name});
     stored.erase(it);
-    SaveStore(stored);
+    SaveStore(std::move(stored));
   } else {
     auto it = std::find_if(FSessionAliases.begin(), FSessionAliases.end(), same);
     if (it == FSessionAliases.end()) DatabaseErrorFmt(SAliasNotFound, {name});
@@ -356,16 +443,17 @@ void TSession::DeleteAlias(const std::string& name) {
 
 std::vector<std::string> TSession::GetAliasNames() const {
   std::vector<std::string> names;
+  std::unordered_set<std::string> own;
   if (SeesSession(FConfigMode))
-    for (const TAlias& a : FSessionAliases) names.push_back(a.Name);
-  if (SeesStore(FConfigMode)) {
-    std::vector<TAlias> stored = LoadStore();
-    std::size_t own = names.size();
-    for (const TAlias& a : stored) {
-      bool hidden = std::any_of(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(own),
-                                [&](const std::string& n) { return SameText(n, a.Name); });
-      if (!hidden) names.push_back(a.Name);
+    for (const TAlias& a : FSessionAliases) {
+      names.push_back(a.Name);
+      own.insert(CaseFold(a.Name));
     }
+  if (SeesStore(FConfigMode)) {
+    const std::vector<TAlias>& stored = LoadStore();
+    names.reserve(names.size() + stored.size());
+    for (const TAlias& a : stored)
+      if (own.empty() || !own.count(CaseFold(a.Name))) names.push_back(a.Name);
   }
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });

@@ -4,6 +4,7 @@
 // user's configuration directory), and the databases that are open.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,14 +72,20 @@ class TSession : public TComponent {
     std::string Name, Driver;
     std::vector<std::string> Params;
   };
-  std::vector<TAlias> LoadStore() const;
-  void SaveStore(const std::vector<TAlias>& aliases) const;
+  struct TStoreCache;
+  /// The aliases of the store, read once and read again only when its file changed
+  /// (another path, inode, size or modification time).
+  const std::vector<TAlias>& LoadStore() const;
+  /// The stored alias of that name (case-insensitive), or null.
+  const TAlias* FindStoredAlias(const std::string& name) const;
+  void SaveStore(std::vector<TAlias> aliases) const;
   const TAlias* FindSessionAlias(const std::string& name) const;
   bool FindAlias(const std::string& name, TAlias& out) const;
 
   TConfigMode FConfigMode{cfmVirtual, cfmPersistent, cfmSession};
   std::vector<TAlias> FSessionAliases;
   std::vector<TDatabase*> FDatabases;
+  std::unique_ptr<TStoreCache> FStore;
 };
 
 /// The default session of the process, created on first use.

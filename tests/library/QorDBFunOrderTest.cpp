@@ -546,7 +546,8 @@ TEST_F(QorDBFunOrderTest, RefreshingAQueryRereadsItAndReturnsToItsRecord) {
   EXPECT_EQ(grid.Link.Scrolled, 0);
   EXPECT_FALSE(q->ControlsDisabled());
 
-  // The record it stood on is gone: no error, the query stays on its first record.
+  // The row it stood on is no longer there (a row before it is gone, so the last row
+  // read is one short): no error, the query stays on a neighbour, the new last record.
   q->Last();
   EditTable("Lang.db", [](TTable& t) {
     ASSERT_TRUE(t.Locate("Id", 3, {}));
@@ -554,8 +555,9 @@ TEST_F(QorDBFunOrderTest, RefreshingAQueryRereadsItAndReturnsToItsRecord) {
   });
   EXPECT_NO_THROW(qor::RefreshDataSet(q));
   EXPECT_EQ(q->GetRecordCount(), 7);
-  EXPECT_EQ(q->GetRecNo(), 1);
-  EXPECT_EQ(grid.Link.GetActiveRecord(), 0);
+  EXPECT_EQ(q->GetRecNo(), 7);
+  EXPECT_EQ(IntOf(q, "Id"), 8);
+  EXPECT_EQ(grid.Link.GetActiveRecord(), 4);
   EXPECT_FALSE(q->ControlsDisabled());
 
   // Closed or missing: nothing happens.
@@ -565,6 +567,52 @@ TEST_F(QorDBFunOrderTest, RefreshingAQueryRereadsItAndReturnsToItsRecord) {
   EXPECT_FALSE(q->GetActive());
   EXPECT_EQ(events.AfterOpen, 0);
   EXPECT_NO_THROW(qor::RefreshDataSet(nullptr));
+}
+
+// When the current record vanishes, a refresh leaves the dataset on a neighbouring record:
+// the one after it, or the new last one when it was the last.
+TEST_F(QorDBFunOrderTest, RefreshingAfterTheCurrentRecordVanishedStaysOnANeighbour) {
+  struct Case {
+    const char* name;
+    const char* filter;
+    int standOn, remove;
+    int expectedId, expectedRecNo;
+  };
+  const Case cases[] = {
+      {"the last one vanished", "", 8, 8, 7, 7},
+      {"one in the middle vanished", "", 5, 5, 6, 5},
+      {"the first one vanished", "", 1, 1, 2, 1},
+      {"the last one vanished, the one before is filtered out", "Id <> 7", 8, 8, 6, 6},
+  };
+  for (bool query : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(query ? "query: " : "table: ") + c.name);
+      TDataSet* ds = query ? static_cast<TDataSet*>(NewQuery("select * from Lang.db order by Id"))
+                           : static_cast<TDataSet*>(NewTable("Lang.db", "Id"));
+      ds->Open();
+      ds->SetFilter(c.filter);
+      ds->SetFiltered(*c.filter != 0);
+      auto grid = std::make_unique<TGrid>(ds);
+      ASSERT_TRUE(ds->Locate("Id", c.standOn, {}));
+      fw::Variant removed;
+      EditTable("Lang.db", [&](TTable& t) {
+        ASSERT_TRUE(t.Locate("Id", c.remove, {}));
+        removed = t.GetFieldValues("Id;Name;Font;FontSize;Layout");
+        t.Delete();
+      });
+      EXPECT_NO_THROW(qor::RefreshDataSet(ds));
+      EXPECT_EQ(IntOf(ds, "Id"), c.expectedId);
+      EXPECT_EQ(ds->GetRecNo(), c.expectedRecNo);
+      EXPECT_FALSE(ds->GetEOF());
+      EditTable("Lang.db", [&](TTable& t) {
+        t.Append();
+        t.SetFieldValues("Id;Name;Font;FontSize;Layout", removed);
+        t.Post();
+      });
+      grid.reset();
+      delete ds;
+    }
+  }
 }
 
 TEST_F(QorDBFunOrderTest, RefreshingATableIsItsOwnRefresh) {

@@ -9,9 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,68 +22,15 @@
 #include "framework/engine/DBDataSet.h"
 #include "framework/engine/Database.h"
 #include "framework/engine/Session.h"
+#include "framework/stream/FormReader.h"
+#include "framework/stream/FormWriter.h"
+#include "tests/framework/engine/EngineFixture.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
 using namespace fw;
 namespace fs = std::filesystem;
-
-class EngineFixture : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    for (char& c : test)
-      if (c == '/') c = '_';
-    Dir = fs::temp_directory_path() / ("qor_engine_" + std::to_string(::getpid()) + "_" + test);
-    fs::remove_all(Dir);
-    fs::create_directories(Dir / "tables");
-    setenv("QOR_ALIAS_STORE", (Dir / "aliases.conf").c_str(), 1);
-    Session()->SetConfigMode({cfmSession});
-    for (auto name : {"Files", "Sql"})
-      if (Session()->IsAlias(name)) Session()->DeleteAlias(name);
-    Session()->AddStandardAlias("Files", (Dir / "tables").string(), "PARADOX");
-    Session()->AddAlias("Sql", "SQLITE", {"PATH=" + (Dir / "data.sqlite").string()});
-  }
-  void TearDown() override {
-    Owner.reset();
-    for (auto name : {"Files", "Sql"})
-      if (Session()->IsAlias(name)) Session()->DeleteAlias(name);
-    Session()->SetConfigMode({cfmVirtual, cfmPersistent, cfmSession});
-    fs::remove_all(Dir);
-  }
-
-  TTable* NewTable(const std::string& db, const std::string& name) {
-    auto* t = new TTable(Owner.get());
-    t->SetDatabaseName(db);
-    t->SetTableName(name);
-    return t;
-  }
-  TQuery* NewQuery(const std::string& db, const std::string& sql) {
-    auto* q = new TQuery(Owner.get());
-    q->SetDatabaseName(db);
-    q->GetSQL()->SetText(sql);
-    return q;
-  }
-  /// Cont.db (Id, Name; primary on Id) with a few continents.
-  void MakeContinents(const std::string& db, const std::string& name = "Cont.db") {
-    TTable* t = NewTable(db, name);
-    t->GetFieldDefs()->Add("Id", ftSmallint);
-    t->GetFieldDefs()->Add("Name", ftString, 20);
-    t->GetIndexDefs()->Add("", "Id", {ixPrimary});
-    t->CreateTable();
-    t->Open();
-    for (auto [id, n] : std::vector<std::pair<int, const char*>>{{3, "Asia"}, {1, "Europe"}, {2, "Africa"}}) {
-      t->Append();
-      t->FieldByName("Id")->SetAsInteger(id);
-      t->FieldByName("Name")->SetAsString(n);
-      t->Post();
-    }
-    t->Close();
-  }
-
-  fs::path Dir;
-  std::unique_ptr<TComponent> Owner = std::make_unique<TComponent>(nullptr);
-};
 
 class EngineTest : public EngineFixture, public ::testing::WithParamInterface<const char*> {};
 
@@ -309,6 +258,66 @@ TEST_F(EngineFiles, ManyTableFilesAreAttachedOnDemand) {
     }
 }
 
+// Editing through the engine on tables whose row id has another name: an "integer
+// primary key" column is the row id itself, and an ordinary column may be named after it.
+TEST_P(EngineTest, EditsReachTheRowWhateverTheRowIdIsCalled) {
+  const std::string db = GetParam();
+  struct Case {
+    const char* name;
+    const char* columns;     // an "id" column and a Name column
+    const char* fieldClass;  // of "id"
+  };
+  const Case cases[] = {
+      {"primary key of its own", "id SMALLINT, Name VARCHAR(20), primary key (id)", "TSmallintField"},
+      {"integer primary key", "id INTEGER PRIMARY KEY, Name VARCHAR(20)", "TIntegerField"},
+      {"integer primary key autoincrement", "id INTEGER PRIMARY KEY AUTOINCREMENT, Name VARCHAR(20)", "TIntegerField"},
+      // Every row holds the same value in a column named rowid: only the row's own id
+      // tells the rows apart.
+      {"column named rowid", "id INT, Name VARCHAR(20), rowid INT default 7", "TIntegerField"},
+      {"columns named rowid and _rowid_", "id INT, Name VARCHAR(20), rowid INT default 7, _rowid_ INT default 7",
+       "TIntegerField"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RawExec(db, "Keyed.db", std::string("drop table if exists %T; create table %T (") + c.columns + ")");
+    TTable* t = NewTable(db, "Keyed.db");
+    t->SetIndexFieldNames("id");
+    t->Open();
+    EXPECT_EQ(t->FieldByName("id")->ClassName(), c.fieldClass);
+    for (auto [id, name] : std::vector<std::pair<int, const char*>>{{10, "Ann"}, {20, "Bob"}, {30, "Cid"}}) {
+      t->Append();
+      t->FieldByName("id")->SetAsInteger(id);
+      t->FieldByName("Name")->SetAsString(name);
+      t->Post();
+    }
+    ASSERT_TRUE(t->Locate("id", 20, {}));
+    t->Edit();
+    t->FieldByName("Name")->SetAsString("Bea");
+    EXPECT_NO_THROW(t->Post());
+    // Another writer changes a row; a refresh finds the current record again by its row id.
+    RawExec(db, "Keyed.db", "update %T set Name = 'Ann2' where id = 10");
+    t->Refresh();
+    EXPECT_EQ(t->FieldByName("id")->GetAsInteger(), 20);
+    t->First();
+    EXPECT_EQ(t->FieldByName("Name")->GetAsString(), "Ann2");
+    t->Last();
+    t->Delete();
+    t->Close();
+    t->Open();
+    std::string rows;
+    for (t->First(); !t->GetEOF(); t->Next())
+      rows += t->FieldByName("id")->GetAsString() + "=" + t->FieldByName("Name")->GetAsString() + " ";
+    EXPECT_EQ(rows, "10=Ann2 20=Bea ");
+    delete t;
+  }
+
+  // A table with columns under all three names of the row id cannot be edited safely.
+  RawExec(db, "Keyed.db", "drop table %T; create table %T (rowid INT, _rowid_ INT, oid INT)");
+  TTable* t = NewTable(db, "Keyed.db");
+  ExpectError<EDatabaseError>([&] { t->Open(); },
+                              "Table 'Keyed.db' has columns named rowid, _rowid_ and oid: its rows cannot be told apart");
+}
+
 INSTANTIATE_TEST_SUITE_P(Aliases, EngineTest, ::testing::Values("Files", "Sql"));
 
 struct BadCase {
@@ -382,17 +391,136 @@ TEST_F(EngineErrors, ATableLockedByAnotherWriterIsReportedAndNotCorrupted) {
   database->GetParams()->Add("PATH=" + (Dir / "tables").string());
   database->GetParams()->Add("BUSY TIMEOUT=50");
   TTable* cont = NewTable("Quick", "Cont.db");
-  try {
-    cont->Open();
-    ADD_FAILURE() << "read a locked table";
-  } catch (const EDatabaseError& e) {
-    EXPECT_NE(std::string(e.what()).find("locked"), std::string::npos) << e.what();
-  }
+  ExpectError<EDatabaseError>([&] { cont->Open(); },
+                              "Cannot attach table file '" + (Dir / "tables" / "Cont.db").string() +
+                                  "': database 'Quick' is locked by another connection (database is locked)");
   EXPECT_FALSE(cont->GetActive());
   sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
-  sqlite3_close(other);
   cont->Open();
   EXPECT_EQ(cont->GetRecordCount(), 3);
+
+  // A post while another connection writes names the table and the database, and keeps
+  // the edit for a second try.
+  ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+  cont->Edit();
+  cont->FieldByName("Name")->SetAsString("Later");
+  ExpectError<EDatabaseError>(
+      [&] { cont->Post(); },
+      "Cannot post to table 'Cont.db': database 'Quick' is locked by another connection (database is locked)");
+  EXPECT_EQ(cont->GetState(), dsEdit);
+  sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  cont->Post();
+  cont->Close();
+  cont->Open();
+  EXPECT_TRUE(cont->Locate("Name", "Later", {}));
+}
+
+TEST_F(EngineErrors, ABusyTimeoutThatIsNotANumberOfMillisecondsIsRefused) {
+  const char* bad[] = {"abc", "12abc", "99999999999", "2147483648", "-5", "1.5", "0x10"};
+  for (const char* value : bad) {
+    SCOPED_TRACE(value);
+    auto database = std::make_unique<TDatabase>(nullptr);
+    database->SetDatabaseName("Quick");
+    database->SetDriverName("STANDARD");
+    database->GetParams()->Add("PATH=" + (Dir / "tables").string());
+    database->GetParams()->Add(std::string("BUSY TIMEOUT=") + value);
+    ExpectError<EDatabaseError>([&] { database->Open(); },
+                                std::string("Invalid BUSY TIMEOUT '") + value +
+                                    "' of database 'Quick': a number of milliseconds from 0 to 2147483647 is expected");
+    EXPECT_FALSE(database->GetConnected());
+  }
+  for (const char* value : {"0", "250", "2147483647"}) {
+    SCOPED_TRACE(value);
+    TDatabase database(nullptr);
+    database.SetDriverName("STANDARD");
+    database.GetParams()->Add("PATH=" + (Dir / "tables").string());
+    database.GetParams()->Add(std::string("BUSY TIMEOUT=") + value);
+    EXPECT_NO_THROW(database.Open());
+  }
+}
+
+TEST_F(EngineErrors, ATableNameIsAFileInsideTheDatabaseDirectory) {
+  // A table file beside the directory, which no table name may reach.
+  MakeContinents("Files");
+  fs::copy_file(Dir / "tables" / "Cont.db", Dir / "Outside.db");
+  fs::create_directories(Dir / "tables" / "sub");
+  fs::copy_file(Dir / "tables" / "Cont.db", Dir / "tables" / "sub" / "Inner.db");
+  const std::string tables = (Dir / "tables").string();
+  const std::string names[] = {"../Outside.db", (Dir / "Outside.db").string(), "../New.db", "sub/Inner.db",
+                               "sub/../Cont.db", "..", ".", "x\\Cont.db"};
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::string message =
+        "Invalid table name '" + name + "': a table is a file directly inside the database directory " + tables;
+    TTable* t = NewTable("Files", name);
+    ExpectError<EDatabaseError>([&] { t->Open(); }, message);
+    ExpectError<EDatabaseError>([&] { t->Exists(); }, message);
+    ExpectError<EDatabaseError>([&] { t->DeleteTable(); }, message);
+    t->GetFieldDefs()->Add("Id", ftInteger);
+    ExpectError<EDatabaseError>([&] { t->CreateTable(); }, message);
+    delete t;
+  }
+  // A name with a NUL byte would name another file once it reaches the system.
+  TTable* t = NewTable("Files", std::string("Cont.db\0x", 9));
+  EXPECT_THROW(t->Open(), EDatabaseError);
+  EXPECT_THROW(t->DeleteTable(), EDatabaseError);
+
+  std::vector<std::string> entries;
+  for (const auto& e : fs::directory_iterator(Dir)) entries.push_back(e.path().filename().string());
+  std::sort(entries.begin(), entries.end());
+  EXPECT_EQ(entries, (std::vector<std::string>{"Outside.db", "tables"}));
+  EXPECT_TRUE(fs::exists(Dir / "tables" / "sub" / "Inner.db"));
+  EXPECT_TRUE(fs::exists(Dir / "tables" / "Cont.db"));
+}
+
+// Connected and IndexName read from a form file take effect when the whole file is read,
+// whatever the order of the properties in it.
+TEST_F(EngineFiles, ADatabaseAndATableReadFromAFormFileConnectAndOpenWhenLoaded) {
+  RegisterEngineClasses();
+  RawExec("Files", "Country.DB",
+          "create table %T (Id SMALLINT, Name VARCHAR(30), Continent SMALLINT, primary key (Id));"
+          "create index ByContinent on %T (Continent, Name);"
+          "insert into %T values (1, 'France', 1), (2, 'Austria', 1), (3, 'Japan', 3), (4, 'Kenya', 2)");
+  const std::string database =
+      "  object Db: TDatabase\n"
+      "    Connected = True\n"
+      "    DatabaseName = 'Loaded'\n"
+      "    DriverName = 'STANDARD'\n"
+      "    Params.Strings = (\n"
+      "      'PATH=" + (Dir / "tables").string() + "'\n"
+      "      'BUSY TIMEOUT=100')\n"
+      "  end\n";
+  const std::string table =
+      "  object Countries: TTable\n"
+      "    Active = True\n"
+      "    IndexName = 'ByContinent'\n"
+      "    DatabaseName = 'Loaded'\n"
+      "    TableName = 'Country.DB'\n"
+      "  end\n";
+  for (bool tableFirst : {false, true}) {
+    SCOPED_TRACE(tableFirst ? "table first" : "database first");
+    const std::string text = "object DM: TDataModule\n" + (tableFirst ? table + database : database + table) + "end\n";
+    std::unique_ptr<TComponent> root(ReadComponentText(text, nullptr));
+    auto* db = dynamic_cast<TDatabase*>(root->FindComponent("Db"));
+    auto* countries = dynamic_cast<TTable*>(root->FindComponent("Countries"));
+    ASSERT_TRUE(db && countries);
+    EXPECT_TRUE(db->GetConnected());
+    ASSERT_TRUE(countries->GetActive());
+    EXPECT_EQ(countries->GetIndexName(), "ByContinent");
+    EXPECT_EQ(countries->GetIndexFieldNames(), "Continent;Name");
+    EXPECT_EQ(countries->FieldByName("Name")->GetAsString(), "Austria");
+
+    // What the writer saves of them reads back the same way.
+    const std::string saved = WriteComponentText(root.get());
+    root.reset();
+    std::unique_ptr<TComponent> again(ReadComponentText(saved, nullptr));
+    EXPECT_TRUE(dynamic_cast<TDatabase*>(again->FindComponent("Db"))->GetConnected());
+    auto* reread = dynamic_cast<TTable*>(again->FindComponent("Countries"));
+    ASSERT_TRUE(reread->GetActive());
+    EXPECT_EQ(reread->GetIndexName(), "ByContinent");
+    EXPECT_EQ(reread->FieldByName("Name")->GetAsString(), "Austria");
+  }
 }
 
 TEST_F(EngineErrors, AWriterKilledInThePostLeavesWholeRecords) {

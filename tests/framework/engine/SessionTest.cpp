@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +285,12 @@ TEST_F(SessionStoreTest, AliasErrors) {
       {"parameter with line break", {cfmPersistent},
        [](TSession& t) { t.AddAlias("New", "SQLITE", {"PATH=/a\n[Evil]"}); },
        "Invalid parameter 'PATH=/a\n[Evil]' of alias 'New'"},
+      {"busy timeout with letters", {cfmPersistent},
+       [](TSession& t) { t.AddAlias("New", "SQLITE", {"PATH=/a", "BUSY TIMEOUT=12abc"}); },
+       "Invalid BUSY TIMEOUT '12abc' of alias 'New': a number of milliseconds from 0 to 2147483647 is expected"},
+      {"busy timeout too large", {cfmSession},
+       [](TSession& t) { t.AddAlias("New", "SQLITE", {"busy timeout = 99999999999"}); },
+       "Invalid BUSY TIMEOUT '99999999999' of alias 'New': a number of milliseconds from 0 to 2147483647 is expected"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -369,6 +376,14 @@ TEST_F(SessionStoreTest, CorruptStoreIsRefusedAndLeftAlone) {
       {"second DRIVER", "[A]\nDRIVER=SQLITE\nDRIVER=STANDARD\n", 3, "second DRIVER line of alias 'A'"},
       {"header without ]", "[A\nDRIVER=SQLITE\n", 1, "section header without ']'"},
       {"empty section name", "[]\nDRIVER=SQLITE\n", 1, "invalid alias name ''"},
+      {"busy timeout not a number", "[A]\nDRIVER=SQLITE\nBUSY TIMEOUT=abc\n", 3,
+       "invalid BUSY TIMEOUT 'abc' of alias 'A' (a number of milliseconds from 0 to 2147483647)"},
+      {"busy timeout too large", "[A]\nDRIVER=SQLITE\n\n[B]\nDRIVER=SQLITE\nbusy timeout = 99999999999\n", 6,
+       "invalid BUSY TIMEOUT '99999999999' of alias 'B' (a number of milliseconds from 0 to 2147483647)"},
+      {"busy timeout with letters", "[A]\nBUSY TIMEOUT=12abc\nDRIVER=SQLITE\n", 2,
+       "invalid BUSY TIMEOUT '12abc' of alias 'A' (a number of milliseconds from 0 to 2147483647)"},
+      {"negative busy timeout", "[A]\nDRIVER=SQLITE\nBUSY TIMEOUT=-1\n", 3,
+       "invalid BUSY TIMEOUT '-1' of alias 'A' (a number of milliseconds from 0 to 2147483647)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -387,6 +402,102 @@ TEST_F(SessionStoreTest, CorruptStoreIsRefusedAndLeftAlone) {
     s.AddAlias("New", "SQLITE", {});
     EXPECT_EQ(s.GetAliasNames(), std::vector<std::string>{"New"});
   }
+}
+
+// The store is read once and read again only when its file changed.
+TEST_F(SessionStoreTest, AChangedStoreIsReadAgain) {
+  const std::string before = "[Aaa]\nDRIVER=SQLITE\n";
+  const std::string after = "[Bbb]\nDRIVER=SQLITE\n";  // of the same size
+  const std::string store = FStore, dir = FDir;
+  struct Case {
+    const char* name;
+    std::function<void()> change;
+    std::vector<std::string> aliases;
+  };
+  const Case cases[] = {
+      {"rewritten in place, another size",
+       [&] { WriteFile(store, after + "; one more line\n"); }, {"Bbb"}},
+      {"rewritten in place, same size, later",
+       [&] {
+         auto time = fs::last_write_time(store);
+         WriteFile(store, after);
+         fs::last_write_time(store, time + std::chrono::seconds(2));
+       },
+       {"Bbb"}},
+      {"replaced by another file of the same size",
+       [&] {
+         WriteFile(store + ".new", after);
+         fs::rename(store + ".new", store);
+       },
+       {"Bbb"}},
+      {"written by another session",
+       [&] {
+         TSession other(nullptr);
+         other.AddAlias("Ccc", "SQLITE", {});
+       },
+       {"Aaa", "Ccc"}},
+      {"removed", [&] { fs::remove(store); }, {}},
+      {"another store",
+       [&] {
+         WriteFile(dir + "/other.conf", after);
+         ::setenv("QOR_ALIAS_STORE", (dir + "/other.conf").c_str(), 1);
+       },
+       {"Bbb"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ::setenv("QOR_ALIAS_STORE", FStore.c_str(), 1);
+    PutStore(before);
+    TSession s(nullptr);
+    s.SetConfigMode({cfmPersistent});
+    ASSERT_TRUE(s.IsAlias("Aaa"));
+    c.change();
+    EXPECT_EQ(s.GetAliasNames(), c.aliases);
+    EXPECT_EQ(s.IsAlias("Aaa"), std::find(c.aliases.begin(), c.aliases.end(), "Aaa") != c.aliases.end());
+  }
+}
+
+TEST_F(SessionStoreTest, AnUnchangedStoreIsNotReadAgain) {
+  PutStore("[Aaa]\nDRIVER=SQLITE\nPATH=/a\n");
+  TSession s(nullptr);
+  ASSERT_EQ(s.GetAliasParams("Aaa"), std::vector<std::string>{"PATH=/a"});
+  // Same file, size and time: the session keeps what it read (a new one reads the file).
+  auto time = fs::last_write_time(FStore);
+  WriteFile(FStore, "[Aaa\nDRIVER=SQLITE\nPATH=/bb\n");  // as long as before
+  fs::last_write_time(FStore, time);
+  EXPECT_TRUE(s.IsAlias("aaa"));
+  EXPECT_EQ(s.GetAliasParams("Aaa"), std::vector<std::string>{"PATH=/a"});
+  TSession fresh(nullptr);
+  ExpectError<fw::EDatabaseError>([&] { fresh.IsAlias("Aaa"); },
+                                  "Corrupt alias store " + FStore + ", line 1: section header without ']'");
+}
+
+TEST_F(SessionStoreTest, ALargeStoreIsReadWhole) {
+  constexpr int count = 20000;
+  std::string text;
+  for (int i = 0; i < count; ++i)
+    text += "[Alias" + std::to_string(i) + "]\nDRIVER=STANDARD\nPATH=/data/" + std::to_string(i) + "\n\n";
+  PutStore(text);
+  TSession s(nullptr);
+  EXPECT_EQ(s.GetAliasNames().size(), static_cast<std::size_t>(count));
+  for (int i : {0, 7777, count - 1}) {
+    EXPECT_TRUE(s.IsAlias("ALIAS" + std::to_string(i)));
+    EXPECT_EQ(s.GetAliasParams("alias" + std::to_string(i)),
+              std::vector<std::string>{"PATH=/data/" + std::to_string(i)});
+  }
+  EXPECT_FALSE(s.IsAlias("Alias" + std::to_string(count)));
+  s.AddAlias("Extra", "SQLITE", {"PATH=/x.db"});
+  s.DeleteAlias("Alias0");
+  TSession other(nullptr);
+  EXPECT_TRUE(other.IsAlias("Extra"));
+  EXPECT_FALSE(other.IsAlias("Alias0"));
+  EXPECT_EQ(other.GetAliasNames().size(), static_cast<std::size_t>(count));
+
+  // A duplicate at the end is found and named with its line.
+  PutStore(text + "[alias5]\nDRIVER=SQLITE\n");
+  ExpectError<fw::EDatabaseError>([&] { s.IsAlias("Alias1"); },
+                                  "Corrupt alias store " + FStore + ", line " + std::to_string(4 * count + 1) +
+                                      ": duplicate alias 'alias5'");
 }
 
 TEST_F(SessionStoreTest, DirectoryAtStorePathIsUnreadable) {
