@@ -45,4 +45,65 @@ inline constexpr const char* SDatabaseLocked = "%s: database '%s' is locked by a
 inline constexpr const char* SNoRowIdColumn =
     "Table '%s' has columns named rowid, _rowid_ and oid: its rows cannot be told apart";
 
+// The engine: datasets, tables and queries, databases and drivers, aliases and their store.
+inline constexpr const char* SMissingDatabaseName = "Missing DatabaseName";
+inline constexpr const char* SMissingTableName = "Missing TableName";
+inline constexpr const char* STableWhat = "Table '%s'";
+inline constexpr const char* SStatementWhat = "Statement \"%s\"";
+inline constexpr const char* SStatementRefused = "Statement \"%s\" is refused";
+inline constexpr const char* SStatementFailed = "Statement \"%s\" failed";
+inline constexpr const char* SStatementNoRows = "Statement \"%s\" returns no rows";
+inline constexpr const char* SNoSQLStatement = "No SQL statement available";
+inline constexpr const char* SParamWhat = "Parameter '%s'";
+inline constexpr const char* SParamNotFound = "Parameter '%s' not found";
+inline constexpr const char* SNoParamValue = "No value for parameter '%s'";
+inline constexpr const char* SFieldNotInResult = "Field '%s' not found in %s";
+inline constexpr const char* SFieldNoDataType = "Field '%s' has no data type";
+inline constexpr const char* SIndexNotFound = "Index '%s' not found";
+inline constexpr const char* SIndexDefsWhat = "Index definitions of '%s'";
+inline constexpr const char* SMasterFieldsMismatch = "MasterFields '%s' do not match the detail's fields";
+inline constexpr const char* SReadOnlyTable = "Cannot modify a read-only dataset";
+inline constexpr const char* SCannotPostTo = "Cannot post to table '%s'";
+inline constexpr const char* SCannotDeleteFrom = "Cannot delete from table '%s'";
+inline constexpr const char* SRecordDeletedByOther = "%s: the record was deleted by another user";
+inline constexpr const char* STableExists = "Table '%s' already exists";
+inline constexpr const char* STableNoFields = "Table '%s' has no fields";
+inline constexpr const char* STwoPrimaryIndexes = "Table '%s' has more than one primary index";
+inline constexpr const char* SCannotCreateTable = "Cannot create table '%s'";
+inline constexpr const char* SCannotEmptyTable = "Cannot empty table '%s'";
+inline constexpr const char* STableNoFile = "Table '%s' does not exist: no file '%s'";
+inline constexpr const char* SCannotDeleteTableFile = "Cannot delete table file '%s': %s";
+inline constexpr const char* SConnectedDatabaseName = "Cannot change the name of a connected database";
+inline constexpr const char* SConnectedDatabaseAlias = "Cannot change the alias of a connected database";
+inline constexpr const char* SConnectedDatabaseDriver = "Cannot change the driver of a connected database";
+inline constexpr const char* SDatabaseWhat = "database '%s'";
+inline constexpr const char* SAliasWhat = "alias '%s'";
+inline constexpr const char* SNoPath = "No PATH for %s";
+inline constexpr const char* SUnknownDriver = "Unknown driver '%s' for %s";
+inline constexpr const char* SNoDirectory = "Directory '%s' of %s does not exist";
+inline constexpr const char* SCannotOpen = "Cannot open '%s': %s";
+inline constexpr const char* SOutOfMemory = "out of memory";
+inline constexpr const char* SNotConnected = "%s: not connected";
+inline constexpr const char* SDriverFailure = "%s: %s";
+inline constexpr const char* SCannotAttach = "Cannot attach table file '%s'";
+inline constexpr const char* SCannotDetach = "Cannot detach the table file of schema '%s'";
+inline constexpr const char* STableFileUnreadable = "Table file '%s' cannot be read";
+inline constexpr const char* SAliasExists = "Alias '%s' already exists";
+inline constexpr const char* SAliasNotFound = "Alias '%s' not found";
+inline constexpr const char* SInvalidAliasName = "Invalid alias name '%s'";
+inline constexpr const char* SInvalidAliasDriver = "Invalid driver name '%s' of alias '%s'";
+inline constexpr const char* SInvalidAliasParam = "Invalid parameter '%s' of alias '%s'";
+inline constexpr const char* SStoreUnreadable = "Cannot read the alias store %s: %s";
+inline constexpr const char* SStoreUnwritable = "Cannot write the alias store %s: %s";
+inline constexpr const char* SStoreCorrupt = "Corrupt alias store %s, line %d: %s";
+inline constexpr const char* SStoreNoDriver = "alias '%s' has no DRIVER line";
+inline constexpr const char* SStoreOpenSection = "section header without ']'";
+inline constexpr const char* SStoreInvalidName = "invalid alias name '%s'";
+inline constexpr const char* SStoreDuplicateAlias = "duplicate alias '%s'";
+inline constexpr const char* SStoreOutsideSection = "line outside an alias section";
+inline constexpr const char* SStoreNoEquals = "line without '='";
+inline constexpr const char* SStoreNoParamName = "parameter without a name";
+inline constexpr const char* SStoreSecondDriver = "second DRIVER line of alias '%s'";
+inline constexpr const char* SStoreEmptyDriver = "empty DRIVER of alias '%s'";
+
 }  // namespace fw

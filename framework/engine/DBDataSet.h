@@ -1,7 +1,8 @@
 // The engine's datasets: TDBDataSet (a dataset of a database, whose rows are read into
 // memory when it opens), TTable (one table: index definitions, master-detail, writing
-// every post, delete and insert through as one SQLite transaction) and TQuery (SQL text
-// with :name parameters, optionally taken from a master data source).
+// every post, delete and insert through as one transaction) and TQuery (SQL text with
+// :name parameters, optionally taken from a master data source). They reach the database
+// only through its driver's interface.
 #pragma once
 
 #include <cstdint>
@@ -14,11 +15,13 @@
 #include "framework/data/DataSource.h"
 #include "framework/data/MemDataSet.h"
 
-struct sqlite3_stmt;
-
 namespace fw {
 
 class TDatabase;
+class TDriverStatement;
+class TMasterDataLink;
+class TRowTarget;
+struct TTableRef;
 
 /// A dataset whose rows come from a database of the engine.
 class TDBDataSet : public TMemDataSet {
@@ -39,18 +42,35 @@ class TDBDataSet : public TMemDataSet {
  protected:
   void InternalClose() override;
   /// Reads the rows of a prepared statement into memory, binding columns to fields by
-  /// name; the column at `rowIdColumn` (when not -1) is the SQLite rowid of each row.
+  /// name; the column at `rowIdColumn` (when not -1) is the driver's row id of each row.
   /// `what` ("Table 'People.db'") starts every error. A stored value that its field
   /// cannot hold as it is raises EDatabaseError naming the column and the row, and no
   /// row stays loaded.
-  void LoadRows(sqlite3_stmt* stmt, const std::string& what, int rowIdColumn = -1);
+  void LoadRows(TDriverStatement& stmt, const std::string& what, int rowIdColumn = -1);
   /// Field definitions from a prepared statement's columns.
-  void FieldDefsFromStatement(sqlite3_stmt* stmt);
-  std::vector<std::int64_t> FRowIds;  // SQLite rowid of each stored row (-1 when unknown)
+  void FieldDefsFromStatement(TDriverStatement& stmt);
+  /// Forgets the stored rows and their row ids.
+  void ClearRows();
+
+  // The master of a detail dataset (TTable's MasterSource, TQuery's DataSource).
+  TDataSource* GetMasterLinkSource() const;
+  /// Links the dataset to a master's data source; raises for a circular link.
+  void SetMasterLinkSource(TDataSource* source);
+  /// The master's dataset, or null.
+  TDataSet* GetMasterDataSet() const;
+  /// The master opened, closed, scrolled or changed: the detail follows it.
+  virtual void MasterChanged() {}
+  /// Whether a change of the master's record as a whole counts as a master change.
+  virtual bool FollowsMasterRecord() const { return false; }
+
+  std::vector<std::int64_t> FRowIds;  // the driver's id of each stored row (-1 when unknown)
 
  private:
+  friend class TMasterDataLink;
+  friend class TRowTarget;
   std::string FDatabaseName;
   TDatabase* FDatabase = nullptr;
+  std::unique_ptr<TMasterDataLink> FMasterLink;
 };
 
 /// One table of a database.
@@ -65,7 +85,7 @@ class TTable : public TDBDataSet {
   const std::string& GetIndexName() const { return FIndexName; }
   /// Orders by the fields of a named index (IndexFieldNames is cleared).
   void SetIndexName(const std::string& name);
-  TDataSource* GetMasterSource() const;
+  TDataSource* GetMasterSource() const { return GetMasterLinkSource(); }
   void SetMasterSource(TDataSource* source);
   const std::string& GetMasterFields() const { return FMasterFields; }
   void SetMasterFields(const std::string& fields);
@@ -95,22 +115,25 @@ class TTable : public TDBDataSet {
   bool GetReadOnlyDataSet() const override;
   bool RowInRange(std::int64_t rowId) override;
   void DoOnNewRecord() override;
+  void MasterChanged() override;
+  bool FollowsMasterRecord() const override { return true; }
 
  private:
-  class TMasterLink;
-  void MasterChanged();
   void SetupRange();
-  std::string SQLName(bool mustExist);
+  /// The table in the database (attached when it is a table file); raises without a
+  /// TableName, and with `mustExist` for a missing table file.
+  TTableRef Table(bool mustExist);
   /// Orders by the fields of the named index definition; raises when there is none.
   void ApplyIndexName(const std::string& name);
-  /// "select <rowid> as ..., * from <table>" with a name of the row id that no column of
+  /// Every row of the table with its row id first, addressed by a name that no column of
   /// the table has (kept in FRowIdName for updates and deletes).
-  std::string SelectRowsSQL(const std::string& sqlName);
+  std::string SelectRowsSQL(const TTableRef& table);
+  /// Reads the table's rows into memory.
+  void ReadTable(const TTableRef& table);
   std::function<bool(std::int64_t)> FMasterInRange;
 
   std::string FTableName, FIndexName, FMasterFields;
-  std::string FRowIdName = "rowid";
-  std::unique_ptr<TMasterLink> FMasterLink;
+  std::string FRowIdName;
 };
 
 /// A parameter of a query (":name" in the SQL text).
@@ -156,11 +179,10 @@ class TQuery : public TDBDataSet {
   TParams* GetParams() const { return FParams.get(); }
   TParam* ParamByName(const std::string& name) const { return FParams->ParamByName(name); }
   /// The master whose current record gives values to parameters of the same names.
-  TDataSource* GetDataSource() const override;
-  void SetDataSource(TDataSource* source);
+  TDataSource* GetDataSource() const override { return GetMasterLinkSource(); }
+  void SetDataSource(TDataSource* source) { SetMasterLinkSource(source); }
   /// Checks the SQL text with the engine.
   void Prepare();
-  void Unprepare() {}
   /// Runs an SQL text that returns no rows.
   void ExecSQL();
   int GetRowsAffected() const { return FRowsAffected; }
@@ -169,17 +191,16 @@ class TQuery : public TDBDataSet {
   void InternalInitFieldDefs() override;
   void InternalOpen() override;
   bool GetReadOnlyDataSet() const override { return true; }
+  void MasterChanged() override;
 
  private:
-  class TMasterLink;
-  class TSQLChange;
   void SQLChanged(TObject* sender);
-  sqlite3_stmt* PrepareStatement(std::string* shownSQL);
-  void MasterChanged();
+  /// The statement of the SQL text with its parameters bound (from the master's fields of
+  /// the same names, else from Params); `sql` receives the text as it ran.
+  std::unique_ptr<TDriverStatement> PrepareStatement(std::string& sql);
 
   std::unique_ptr<TStringList> FSQL;
   std::unique_ptr<TParams> FParams;
-  std::unique_ptr<TMasterLink> FMasterLink;
   int FRowsAffected = 0;
 };
 

@@ -1,7 +1,5 @@
 #include "framework/engine/Database.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -12,6 +10,7 @@
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/engine/DBDataSet.h"
+#include "framework/engine/Driver.h"
 #include "framework/engine/Session.h"
 
 namespace fw {
@@ -28,26 +27,12 @@ std::string ParamValue(const std::vector<std::string>& params, const std::string
   return {};
 }
 
-std::string Quote(const std::string& id) {
-  std::string out = "\"";
-  for (char c : id) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
-}
-
-/// Schema and table of a table file: People.db is the table "db" of the schema "People".
-void SplitTableName(const std::string& tableName, std::string& schema, std::string& table) {
+/// The table of a table file: People.db is the table "db" of the schema "People".
+TTableRef TableOfFile(const std::string& tableName) {
   std::string base = fs::path(tableName).filename().string();
   auto dot = base.rfind('.');
-  if (dot == std::string::npos || dot == 0) {
-    schema = base;
-    table = "data";
-  } else {
-    schema = base.substr(0, dot);
-    table = LowerCase(base.substr(dot + 1));
-  }
+  if (dot == std::string::npos || dot == 0) return {base, "data"};
+  return {base.substr(0, dot), LowerCase(base.substr(dot + 1))};
 }
 
 // A table name names a file directly inside the database directory.
@@ -74,29 +59,23 @@ TDatabase::TDatabase(TComponent* owner) : TComponent(owner), FParams(std::make_u
 }
 
 TDatabase::~TDatabase() {
-  for (TDBDataSet* ds : std::vector<TDBDataSet*>(FDataSets)) {
-    try {
-      ds->Close();
-    } catch (...) {
-    }
-  }
   Disconnect();
   Session()->RemoveDatabase(this);
 }
 
 void TDatabase::SetDatabaseName(const std::string& name) {
-  if (GetConnected()) DatabaseError("Cannot change the name of a connected database", this);
+  if (GetConnected()) DatabaseError(SConnectedDatabaseName, this);
   FDatabaseName = name;
 }
 
 void TDatabase::SetAliasName(const std::string& name) {
-  if (GetConnected()) DatabaseError("Cannot change the alias of a connected database", this);
+  if (GetConnected()) DatabaseError(SConnectedDatabaseAlias, this);
   FAliasName = name;
   if (!name.empty()) FDriverName.clear();
 }
 
 void TDatabase::SetDriverName(const std::string& name) {
-  if (GetConnected()) DatabaseError("Cannot change the driver of a connected database", this);
+  if (GetConnected()) DatabaseError(SConnectedDatabaseDriver, this);
   FDriverName = name;
   if (!name.empty()) FAliasName.clear();
 }
@@ -151,8 +130,7 @@ void TDatabase::Connect() {
   std::string driver;
   std::vector<std::string> params = FParams->ToVector();
   if (!FAliasName.empty()) {
-    if (!Session()->IsAlias(FAliasName))
-      DatabaseErrorFmt("Alias '%s' not found", {FAliasName}, this);
+    if (!Session()->IsAlias(FAliasName)) DatabaseErrorFmt(SAliasNotFound, {FAliasName}, this);
     driver = Session()->GetAliasDriverName(FAliasName);
     auto aliasParams = Session()->GetAliasParams(FAliasName);
     params.insert(params.begin(), aliasParams.begin(), aliasParams.end());
@@ -163,35 +141,27 @@ void TDatabase::Connect() {
   std::string timeout = ParamValue(params, "BUSY TIMEOUT");
   FBusyTimeout = 5000;
   if (!timeout.empty() && !ParseBusyTimeout(timeout, FBusyTimeout))
-    DatabaseErrorFmt(SInvalidBusyTimeout, {timeout, "database '" + DisplayName() + "'"}, this);
+    DatabaseErrorFmt(SInvalidBusyTimeout, {timeout, Format(SDatabaseWhat, {DisplayName()})}, this);
   FSQLBased = !SameText(driver, szCFGDBSTANDARD);
-  std::string what = FAliasName.empty() ? FDatabaseName : "alias '" + FAliasName + "'";
-  if (FPath.empty()) DatabaseErrorFmt("No PATH for %s", {what}, this);
-  if (FSQLBased && !SameText(driver, "SQLITE"))
-    DatabaseErrorFmt("Unknown driver '%s' for %s", {driver, what}, this);
+  std::string what = FAliasName.empty() ? FDatabaseName : Format(SAliasWhat, {FAliasName});
+  if (FPath.empty()) DatabaseErrorFmt(SNoPath, {what}, this);
+  const TDriver* found = FindDriver(driver);
+  if (!found) DatabaseErrorFmt(SUnknownDriver, {driver, what}, this);
   std::error_code ec;
-  if (!FSQLBased && !fs::is_directory(FPath, ec))
-    DatabaseErrorFmt("Directory '%s' of %s does not exist", {FPath, what}, this);
-  sqlite3* db = nullptr;
-  // One thread uses a connection: SQLite need not lock around each call.
-  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-  int rc = sqlite3_open_v2(FSQLBased ? FPath.c_str() : ":memory:", &db, flags, nullptr);
-  if (rc != SQLITE_OK) {
-    std::string msg = db ? sqlite3_errmsg(db) : "out of memory";
-    sqlite3_close(db);
-    DatabaseErrorFmt("Cannot open '%s': %s", {FPath, msg}, this);
-  }
-  sqlite3_busy_timeout(db, FBusyTimeout);
-  FConnection = db;
+  if (!FSQLBased && !fs::is_directory(FPath, ec)) DatabaseErrorFmt(SNoDirectory, {FPath, what}, this);
+  // A standard database is a connection without a database of its own: its table files
+  // are attached on demand.
+  TDriverError error;
+  std::unique_ptr<TDriverConnection> connection =
+      found->Connect({FSQLBased ? FPath : std::string(), FBusyTimeout, params}, error);
+  if (!connection) DatabaseErrorFmt(SCannotOpen, {FPath, error.Message}, this);
+  FConnection = std::move(connection);
   FAttached.clear();
-  if (FSQLBased) {
-    // A file that is not a database shows at the first read.
-    int check = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
-    if (check != SQLITE_OK) {
-      std::string msg = sqlite3_errmsg(db);
-      Disconnect();
-      DatabaseErrorFmt("Cannot open '%s': %s", {FPath, msg}, this);
-    }
+  // A file that is not a database shows at the first read.
+  if (FSQLBased && !FConnection->CheckSchema("")) {
+    std::string reason = FConnection->GetLastError().Message;
+    Disconnect();
+    DatabaseErrorFmt(SCannotOpen, {FPath, reason}, this);
   }
 }
 
@@ -202,35 +172,33 @@ void TDatabase::Disconnect() {
     } catch (...) {
     }
   }
-  if (FConnection) sqlite3_close_v2(FConnection);
-  FConnection = nullptr;
+  FConnection.reset();
   FAttached.clear();
 }
 
-sqlite3* TDatabase::Handle() {
+TDriverConnection& TDatabase::Connection() {
   if (!FConnection) Connect();
-  return FConnection;
+  return *FConnection;
+}
+
+std::unique_ptr<TDriverStatement> TDatabase::Prepare(const std::string& sql, const std::string& what) {
+  std::unique_ptr<TDriverStatement> stmt = Connection().Prepare(sql);
+  if (!stmt) Fail(what);
+  return stmt;
 }
 
 void TDatabase::Fail(const std::string& what) const {
-  if (!FConnection) DatabaseError(what + ": not connected", this);
-  FailWith(what, sqlite3_errcode(FConnection), sqlite3_errmsg(FConnection));
+  if (!FConnection) DatabaseErrorFmt(SNotConnected, {what}, this);
+  FailWith(what, FConnection->GetLastError());
 }
 
-void TDatabase::FailWith(const std::string& what, int code, const std::string& reason) const {
-  if ((code & 0xFF) == SQLITE_BUSY || (code & 0xFF) == SQLITE_LOCKED)
-    DatabaseErrorFmt(SDatabaseLocked, {what, DisplayName(), reason}, this);
-  DatabaseError(what + ": " + reason, this);
+void TDatabase::FailWith(const std::string& what, const TDriverError& error) const {
+  if (error.Locked) DatabaseErrorFmt(SDatabaseLocked, {what, DisplayName(), error.Message}, this);
+  DatabaseErrorFmt(SDriverFailure, {what, error.Message}, this);
 }
 
 void TDatabase::Execute(const std::string& sql) {
-  char* err = nullptr;
-  int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &err);
-  if (rc != SQLITE_OK) {
-    std::string reason = err ? err : sqlite3_errmsg(FConnection);
-    sqlite3_free(err);
-    FailWith("Statement \"" + sql + "\" failed", rc, reason);
-  }
+  if (!Connection().Execute(sql)) Fail(Format(SStatementFailed, {sql}));
 }
 
 std::string TDatabase::TableFilePath(const std::string& tableName) const {
@@ -248,49 +216,36 @@ std::string TDatabase::TableFilePath(const std::string& tableName) const {
 void TDatabase::Attach(const std::string& schema, const std::string& file) {
   for (const auto& s : FAttached)
     if (SameText(s, schema)) return;
-  // SQLite attaches a limited number of files to one connection: let the oldest go.
-  int limit = sqlite3_limit(Handle(), SQLITE_LIMIT_ATTACHED, -1);
+  // A connection attaches a limited number of files: let the oldest go.
+  TDriverConnection& connection = Connection();
+  int limit = connection.GetMaxAttached();
   while (!FAttached.empty() && static_cast<int>(FAttached.size()) >= limit) {
-    Execute("detach database " + Quote(FAttached.front()));
+    if (!connection.Detach(FAttached.front())) Fail(Format(SCannotDetach, {FAttached.front()}));
     FAttached.erase(FAttached.begin());
   }
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(FConnection, "attach database ? as ?", -1, &stmt, nullptr) != SQLITE_OK)
-    Fail("Cannot attach '" + file + "'");
-  sqlite3_bind_text(stmt, 1, file.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(stmt, 2, schema.c_str(), -1, SQLITE_TRANSIENT);
-  int rc = sqlite3_step(stmt);
-  sqlite3_finalize(stmt);
-  if (rc != SQLITE_DONE) Fail("Cannot attach table file '" + file + "'");
-  FAttached.push_back(schema);
+  if (!connection.Attach(schema, file)) Fail(Format(SCannotAttach, {file}));
   // A file that is not a database shows at its first read.
-  std::string probe = "select count(*) from " + Quote(schema) + ".sqlite_master";
-  char* err = nullptr;
-  int probed = sqlite3_exec(FConnection, probe.c_str(), nullptr, nullptr, &err);
-  if (probed != SQLITE_OK) {
-    std::string reason = err ? err : sqlite3_errmsg(FConnection);
-    sqlite3_free(err);
-    sqlite3_exec(FConnection, ("detach database " + Quote(schema)).c_str(), nullptr, nullptr, nullptr);
-    FAttached.pop_back();
-    FailWith("Table file '" + file + "' cannot be read", probed, reason);
+  if (!connection.CheckSchema(schema)) {
+    TDriverError error = connection.GetLastError();
+    connection.Detach(schema);
+    FailWith(Format(STableFileUnreadable, {file}), error);
   }
+  FAttached.push_back(schema);
 }
 
-std::string TDatabase::TableSQLName(const std::string& tableName, bool mustExist) {
-  Handle();
-  if (FSQLBased) return Quote(tableName);
-  std::string schema, table;
-  SplitTableName(tableName, schema, table);
+TTableRef TDatabase::TableRef(const std::string& tableName, bool mustExist) {
+  Connection();
+  if (FSQLBased) return {"", tableName};
   std::string file = TableFilePath(tableName);
   std::error_code ec;
-  if (mustExist && !fs::exists(file, ec))
-    DatabaseErrorFmt("Table '%s' does not exist: no file '%s'", {tableName, file}, this);
-  Attach(schema, file);
-  return Quote(schema) + "." + Quote(table);
+  if (mustExist && !fs::exists(file, ec)) DatabaseErrorFmt(STableNoFile, {tableName, file}, this);
+  TTableRef table = TableOfFile(tableName);
+  Attach(table.Schema, file);
+  return table;
 }
 
 void TDatabase::AttachTablesOf(const std::string& sql) {
-  Handle();
+  Connection();
   if (FSQLBased) return;
   // Names written as File.ext outside quotes that name a table file of the directory.
   std::size_t i = 0, n = sql.size();
@@ -319,11 +274,7 @@ void TDatabase::AttachTablesOf(const std::string& sql) {
       std::string name = sql.substr(start, j - start);
       std::error_code ec;
       std::string file = TableFilePath(name);
-      if (fs::is_regular_file(file, ec)) {
-        std::string schema, table;
-        SplitTableName(name, schema, table);
-        Attach(schema, file);
-      }
+      if (fs::is_regular_file(file, ec)) Attach(TableOfFile(name).Schema, file);
       i = j;
     }
   }

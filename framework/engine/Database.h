@@ -1,7 +1,8 @@
-// TDatabase: a connection to the data of an alias. A standard alias is a directory of
-// table files, one SQLite file per table named as the table ("People.db"); such a database
-// is not SQL-based. An SQL alias (driver "SQLITE") is one SQLite database file and is
-// SQL-based. Table files are attached to the connection on demand.
+// TDatabase: a connection to the data of an alias, through the driver that the alias's
+// driver name finds. A standard alias is a directory of table files, one SQLite file per
+// table named as the table ("People.db"); such a database is not SQL-based. An SQL alias
+// (driver "SQLITE") is one SQLite database file and is SQL-based. Table files are
+// attached to the connection on demand.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +14,14 @@
 #include "framework/core/Component.h"
 #include "framework/core/Strings.h"
 
-struct sqlite3;
-
 namespace fw {
 
 class TDBDataSet;
+class TDriverConnection;
+class TDriverStatement;
+class TSession;
+struct TDriverError;
+struct TTableRef;
 
 class TDatabase : public TComponent {
   FW_CLASS(TDatabase)
@@ -45,21 +49,24 @@ class TDatabase : public TComponent {
 
   /// The directory of a standard database, or the database file of an SQL one.
   const std::string& GetPath() const { return FPath; }
-  /// The connection (connects first).
-  sqlite3* Handle();
+  /// The driver's connection (connects first).
+  TDriverConnection& Connection();
+  /// A prepared statement; raises EDatabaseError naming `what` and the reason.
+  std::unique_ptr<TDriverStatement> Prepare(const std::string& sql, const std::string& what);
   /// The full path of a table's file in a standard database: an existing file whose name
   /// matches ignoring case, else the path as given. A table name is the name of a file
   /// directly inside the directory: a path ("../x.db", "/tmp/x.db", "sub/x.db") raises.
   std::string TableFilePath(const std::string& tableName) const;
-  /// The SQL name of a table: "People"."db" for the file People.db of a standard
-  /// database (attaching the file when needed), "People" in an SQL database.
-  std::string TableSQLName(const std::string& tableName, bool mustExist);
+  /// A table of the database: the table "db" of the schema "People" for the file People.db
+  /// of a standard database (attaching the file when needed; with `mustExist`, a missing
+  /// file raises), the table of that name in an SQL database.
+  TTableRef TableRef(const std::string& tableName, bool mustExist);
   /// Attaches the table files that an SQL text names (standard databases).
   void AttachTablesOf(const std::string& sql);
   /// Runs SQL without results; raises EDatabaseError quoting the statement and the reason.
   void Execute(const std::string& sql);
   /// Raises EDatabaseError for the connection's last error, naming `what` and the
-  /// engine's reason; a lock held by another connection also names the database.
+  /// driver's reason; a lock held by another connection also names the database.
   [[noreturn]] void Fail(const std::string& what) const;
   /// The name of the database in messages: DatabaseName, else the alias, else the path.
   std::string DisplayName() const;
@@ -73,14 +80,16 @@ class TDatabase : public TComponent {
   int GetDataSetCount() const { return static_cast<int>(FDataSets.size()); }
   void AddDataSet(TDBDataSet* ds);
   void RemoveDataSet(TDBDataSet* ds);
-  int FUseCount = 0;  // users through TSession::OpenDatabase
+  /// Users through TSession::OpenDatabase, which alone counts them.
+  int GetUseCount() const { return FUseCount; }
 
  private:
+  friend class TSession;
   void Connect();
   void Disconnect();
   void Attach(const std::string& schema, const std::string& file);
-  /// Raises for a failed statement: the message, with the lock's database when it is one.
-  [[noreturn]] void FailWith(const std::string& what, int code, const std::string& reason) const;
+  /// Raises for a failed call: the message, with the lock's database when it is one.
+  [[noreturn]] void FailWith(const std::string& what, const TDriverError& error) const;
 
   std::string FDatabaseName, FAliasName, FDriverName;
   std::unique_ptr<TStringList> FParams;
@@ -89,7 +98,8 @@ class TDatabase : public TComponent {
   bool FConnectPending = false;  // Connected = True read from a form file
   std::string FPath;
   int FBusyTimeout = 5000;
-  sqlite3* FConnection = nullptr;
+  int FUseCount = 0;
+  std::unique_ptr<TDriverConnection> FConnection;
   std::vector<std::string> FAttached;  // schemas, oldest first
   std::vector<TDBDataSet*> FDataSets;
 };

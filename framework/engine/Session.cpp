@@ -26,15 +26,6 @@ namespace fw {
 
 namespace {
 
-constexpr const char* SAliasExists = "Alias '%s' already exists";
-constexpr const char* SAliasNotFound = "Alias '%s' not found";
-constexpr const char* SInvalidAliasName = "Invalid alias name '%s'";
-constexpr const char* SInvalidAliasDriver = "Invalid driver name '%s' of alias '%s'";
-constexpr const char* SInvalidAliasParam = "Invalid parameter '%s' of alias '%s'";
-constexpr const char* SStoreUnreadable = "Cannot read the alias store %s: %s";
-constexpr const char* SStoreUnwritable = "Cannot write the alias store %s: %s";
-constexpr const char* SStoreCorrupt = "Corrupt alias store %s, line %d: %s";
-
 constexpr const char* SDriverKey = "DRIVER";
 constexpr const char* SBusyTimeoutKey = "BUSY TIMEOUT";
 
@@ -70,7 +61,7 @@ std::vector<std::string> CheckedParams(const std::string& alias, const std::vect
       DatabaseErrorFmt(SInvalidAliasParam, {p, alias});
     int ms = 0;
     if (SameText(key, SBusyTimeoutKey) && !value.empty() && !TDatabase::ParseBusyTimeout(value, ms))
-      DatabaseErrorFmt(SInvalidBusyTimeout, {value, "alias '" + alias + "'"});
+      DatabaseErrorFmt(SInvalidBusyTimeout, {value, Format(SAliasWhat, {alias})});
     out.push_back(key + "=" + value);
   }
   return out;
@@ -310,7 +301,7 @@ const std::vector<TSession::TAlias>& TSession::LoadStore() const {
   };
   auto endSection = [&]() {
     if (!aliases.empty() && !hasDriver)
-      corrupt(sectionLine, Format("alias '%s' has no DRIVER line", {aliases.back().Name}));
+      corrupt(sectionLine, Format(SStoreNoDriver, {aliases.back().Name}));
   };
 
   int lineNo = 0;
@@ -325,24 +316,24 @@ const std::vector<TSession::TAlias>& TSession::LoadStore() const {
 
     if (t[0] == '[') {
       endSection();
-      if (t.back() != ']') corrupt(lineNo, "section header without ']'");
+      if (t.back() != ']') corrupt(lineNo, SStoreOpenSection);
       std::string name = Trim(std::string_view(t).substr(1, t.size() - 2));
-      if (!IsValidAliasName(name)) corrupt(lineNo, Format("invalid alias name '%s'", {name}));
-      if (!names.insert(CaseFold(name)).second) corrupt(lineNo, Format("duplicate alias '%s'", {name}));
+      if (!IsValidAliasName(name)) corrupt(lineNo, Format(SStoreInvalidName, {name}));
+      if (!names.insert(CaseFold(name)).second) corrupt(lineNo, Format(SStoreDuplicateAlias, {name}));
       aliases.push_back({name, {}, {}});
       sectionLine = lineNo;
       hasDriver = false;
       continue;
     }
 
-    if (aliases.empty()) corrupt(lineNo, "line outside an alias section");
+    if (aliases.empty()) corrupt(lineNo, SStoreOutsideSection);
     std::string key, value;
-    if (t.find('=') == std::string::npos) corrupt(lineNo, "line without '='");
-    if (!SplitParam(t, key, value)) corrupt(lineNo, "parameter without a name");
+    if (t.find('=') == std::string::npos) corrupt(lineNo, SStoreNoEquals);
+    if (!SplitParam(t, key, value)) corrupt(lineNo, SStoreNoParamName);
     TAlias& alias = aliases.back();
     if (SameText(key, SDriverKey)) {
-      if (hasDriver) corrupt(lineNo, Format("second DRIVER line of alias '%s'", {alias.Name}));
-      if (value.empty()) corrupt(lineNo, Format("empty DRIVER of alias '%s'", {alias.Name}));
+      if (hasDriver) corrupt(lineNo, Format(SStoreSecondDriver, {alias.Name}));
+      if (value.empty()) corrupt(lineNo, Format(SStoreEmptyDriver, {alias.Name}));
       alias.Driver = value;
       hasDriver = true;
     } else {

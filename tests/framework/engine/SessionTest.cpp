@@ -579,15 +579,18 @@ TEST(SessionDatabases, ListAndClose) {
   ExpectError<fw::EListError>([&] { s->GetDatabase(-1); }, "List index out of bounds (-1)");
 
   // A database that is not temporary stays when its last user leaves.
-  db->FUseCount = 1;
+  db->SetDriverName(fw::szCFGDBSTANDARD);
+  db->GetParams()->Add("PATH=" + fs::temp_directory_path().string());
+  s->OpenDatabase("ListedDb");
   s->CloseDatabase(db);
   s->CloseDatabase(db);
-  EXPECT_EQ(db->FUseCount, 0);
+  EXPECT_EQ(db->GetUseCount(), 0);
   EXPECT_EQ(s->FindDatabase("ListedDb"), db);
 
   // A temporary one is freed then.
   db->SetTemporary(true);
-  db->FUseCount = 2;
+  s->OpenDatabase("ListedDb");
+  s->OpenDatabase("ListedDb");
   s->CloseDatabase(db);
   EXPECT_EQ(s->FindDatabase("ListedDb"), db);
   s->CloseDatabase(db);
