@@ -23,7 +23,10 @@ std::map<std::string, std::shared_ptr<const TDriver>>& Registry() {
 }  // namespace
 
 void RegisterDriver(const std::string& name, std::shared_ptr<const TDriver> driver) {
-  Registry()[CaseFold(name)] = std::move(driver);
+  if (driver)
+    Registry()[CaseFold(name)] = std::move(driver);
+  else
+    Registry().erase(CaseFold(name));
 }
 
 const TDriver* FindDriver(const std::string& name) {

@@ -200,7 +200,8 @@ class TDriver {
   virtual std::unique_ptr<TDriverConnection> Connect(const TConnectParams& params, TDriverError& error) const = 0;
 };
 
-/// Registers a driver under a name (case-insensitive); it replaces one of the same name.
+/// Registers a driver under a name (case-insensitive); it replaces one of the same name,
+/// and a null driver removes it.
 void RegisterDriver(const std::string& name, std::shared_ptr<const TDriver> driver);
 /// The driver of that name, or null. The built-in drivers ("SQLITE", and "STANDARD" for
 /// directories of table files) are registered before the first look-up.

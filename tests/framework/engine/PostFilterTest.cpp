@@ -3,48 +3,18 @@
 // to the record it was placed at. Over a directory of table files and over one SQLite file.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/core/Exceptions.h"
-#include "framework/engine/DBDataSet.h"
-#include "framework/engine/Session.h"
+#include "tests/framework/engine/EngineFixture.h"
 #include "tests/support/ExpectError.h"
 
 namespace {
 
-using namespace fw;
-namespace fs = std::filesystem;
-
-class PostProtocolTest : public ::testing::TestWithParam<const char*> {
+class PostProtocolTest : public EngineFixture, public ::testing::WithParamInterface<const char*> {
  protected:
-  void SetUp() override {
-    std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    for (char& c : test)
-      if (c == '/') c = '_';
-    Dir = fs::temp_directory_path() / ("qor_post_" + std::to_string(::getpid()) + "_" + test);
-    fs::remove_all(Dir);
-    fs::create_directories(Dir / "tables");
-    setenv("QOR_ALIAS_STORE", (Dir / "aliases.conf").c_str(), 1);
-    Session()->SetConfigMode({cfmSession});
-    for (auto name : {"Files", "Sql"})
-      if (Session()->IsAlias(name)) Session()->DeleteAlias(name);
-    Session()->AddStandardAlias("Files", (Dir / "tables").string(), "PARADOX");
-    Session()->AddAlias("Sql", "SQLITE", {"PATH=" + (Dir / "data.sqlite").string()});
-  }
-  void TearDown() override {
-    Owner.reset();
-    for (auto name : {"Files", "Sql"})
-      if (Session()->IsAlias(name)) Session()->DeleteAlias(name);
-    Session()->SetConfigMode({cfmVirtual, cfmPersistent, cfmSession});
-    fs::remove_all(Dir);
-  }
-
   /// A table (Id, Name) with the given rows (Id 0: none).
   TTable* MakeItems(const std::string& name, const std::vector<std::pair<int, const char*>>& rows) {
     TTable* t = Table(name);
@@ -79,9 +49,6 @@ class PostProtocolTest : public ::testing::TestWithParam<const char*> {
       rows.push_back(t->FieldByName("Id")->GetAsString() + ":" + t->FieldByName("Name")->GetAsString());
     return rows;
   }
-
-  fs::path Dir;
-  std::unique_ptr<TComponent> Owner = std::make_unique<TComponent>(nullptr);
 };
 
 TEST_P(PostProtocolTest, APostTheFilterCannotEvaluateWritesNothing) {
