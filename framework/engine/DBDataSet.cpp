@@ -95,14 +95,6 @@ class TMasterDataLink : public TDataLink {
 TRowTarget::TRowTarget(TDBDataSet& dataSet, std::vector<TField*> columns, int rowIdColumn, std::string what)
     : FDataSet(dataSet), FColumns(std::move(columns)), FRowIdColumn(rowIdColumn), FWhat(std::move(what)) {}
 
-std::uint8_t* TRowTarget::AppendRow(std::int64_t rowId) {
-  FLastRow = FDataSet.AppendStoredRow();
-  FDataSet.FRowIds.push_back(rowId);
-  return FDataSet.StoredRowData(FLastRow);
-}
-
-std::string& TRowTarget::Blob(int blobIndex) { return FDataSet.StoredBlob(FLastRow, blobIndex); }
-
 void TRowTarget::FailValue(const std::string& column, std::int64_t row, const std::string& message) {
   FDataSet.ClearRows();
   DatabaseErrorFmt(SColumnValueError, {FWhat, column, static_cast<long long>(row), message}, &FDataSet);

@@ -14,14 +14,12 @@
 #include "framework/core/Strings.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/MemDataSet.h"
+#include "framework/engine/Driver.h"
 
 namespace fw {
 
 class TDatabase;
-class TDriverStatement;
 class TMasterDataLink;
-class TRowTarget;
-struct TTableRef;
 
 /// A dataset whose rows come from a database of the engine.
 class TDBDataSet : public TMemDataSet {
@@ -203,6 +201,16 @@ class TQuery : public TDBDataSet {
   std::unique_ptr<TParams> FParams;
   int FRowsAffected = 0;
 };
+
+// A driver's row reading calls these for every row: inline, so that they cost what the
+// row store's own calls cost.
+inline std::uint8_t* TRowTarget::AppendRow(std::int64_t rowId) {
+  FLastRow = FDataSet.AppendStoredRow();
+  FDataSet.FRowIds.push_back(rowId);
+  return FDataSet.StoredRowData(FLastRow);
+}
+
+inline std::string& TRowTarget::Blob(int blobIndex) { return FDataSet.StoredBlob(FLastRow, blobIndex); }
 
 /// Registers the engine's classes (and the data layer's) with the form-file reader.
 void RegisterEngineClasses();

@@ -54,7 +54,8 @@ enum TStorageType { stNull, stInteger, stFloat, stText, stBlob };
 enum TStepResult { srRow, srDone, srError };
 
 /// Where a statement's rows go: the field that each column fills and the dataset's row
-/// store. A driver's ReadRows puts each value into its field's native slot.
+/// store. A driver's ReadRows puts each value into its field's native slot (DBDataSet.h
+/// defines the calls made for every row).
 class TRowTarget {
  public:
   /// `columns` has a field, or null for a column not read, for each column of the result;

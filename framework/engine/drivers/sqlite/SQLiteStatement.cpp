@@ -12,6 +12,7 @@
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Text.h"
+#include "framework/engine/DBDataSet.h"
 #include "framework/engine/drivers/sqlite/SQLite.h"
 
 namespace fw {
