@@ -298,8 +298,6 @@ void TTable::ReadTable(const TTableRef& table) {
   LoadRows(*stmt, what, 0);
 }
 
-bool TTable::GetReadOnlyDataSet() const { return GetReadOnly(); }
-
 void TTable::InternalInitFieldDefs() {
   TTableRef table = Table(true);
   std::unique_ptr<TDriverStatement> stmt =
@@ -391,8 +389,6 @@ void TTable::DoOnNewRecord() {
   }
   TDBDataSet::DoOnNewRecord();
 }
-
-void TTable::FilterChanged() { BuildView(); }
 
 /*
 ** Writes a posted record as one transaction: an insert, or an update of the row by its

@@ -109,8 +109,6 @@ class TTable : public TDBDataSet {
   std::int64_t InternalRefresh(std::int64_t currentRow) override;
   void StoreRow(std::int64_t rowId, TRecordBuffer& buffer, bool inserting) override;
   void RemoveRow(std::int64_t rowId) override;
-  void FilterChanged() override;
-  bool GetReadOnlyDataSet() const override;
   bool RowInRange(std::int64_t rowId) override;
   void DoOnNewRecord() override;
   void MasterChanged() override;

@@ -139,8 +139,8 @@ void TDatabase::Connect() {
   }
   FPath = ParamValue(params, "PATH");
   std::string timeout = ParamValue(params, "BUSY TIMEOUT");
-  FBusyTimeout = 5000;
-  if (!timeout.empty() && !ParseBusyTimeout(timeout, FBusyTimeout))
+  int busyTimeout = 5000;
+  if (!timeout.empty() && !ParseBusyTimeout(timeout, busyTimeout))
     DatabaseErrorFmt(SInvalidBusyTimeout, {timeout, Format(SDatabaseWhat, {DisplayName()})}, this);
   FSQLBased = !SameText(driver, szCFGDBSTANDARD);
   std::string what = FAliasName.empty() ? FDatabaseName : Format(SAliasWhat, {FAliasName});
@@ -153,7 +153,7 @@ void TDatabase::Connect() {
   // are attached on demand.
   TDriverError error;
   std::unique_ptr<TDriverConnection> connection =
-      found->Connect({FSQLBased ? FPath : std::string(), FBusyTimeout, params}, error);
+      found->Connect({FSQLBased ? FPath : std::string(), busyTimeout, params}, error);
   if (!connection) DatabaseErrorFmt(SCannotOpen, {FPath, error.Message}, this);
   FConnection = std::move(connection);
   FAttached.clear();

@@ -97,7 +97,6 @@ class TDatabase : public TComponent {
   bool FSQLBased = false;
   bool FConnectPending = false;  // Connected = True read from a form file
   std::string FPath;
-  int FBusyTimeout = 5000;
   int FUseCount = 0;
   std::unique_ptr<TDriverConnection> FConnection;
   std::vector<std::string> FAttached;  // schemas, oldest first

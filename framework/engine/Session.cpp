@@ -18,6 +18,7 @@
 
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Strings.h"
 #include "framework/core/Text.h"
 #include "framework/engine/Database.h"
@@ -124,12 +125,10 @@ bool ReadStoreFile(const std::string& path, std::string& text, TFileIdentity& id
     if (errno == ENOENT) return false;
     DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(errno)});
   }
+  TScopeExit close([fd] { ::close(fd); });
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    ::close(fd);
-    DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(err)});
-  }
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+    DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(S_ISDIR(st.st_mode) ? EISDIR : errno)});
   id = TFileIdentity::Of(st);
   text.clear();
   text.reserve(static_cast<std::size_t>(st.st_size));
@@ -139,13 +138,10 @@ bool ReadStoreFile(const std::string& path, std::string& text, TFileIdentity& id
     if (n == 0) break;
     if (n < 0) {
       if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(err)});
+      DatabaseErrorFmt(SStoreUnreadable, {path, ErrnoText(errno)});
     }
     text.append(buf, static_cast<std::size_t>(n));
   }
-  ::close(fd);
   return true;
 }
 
@@ -454,14 +450,9 @@ std::vector<std::string> TSession::GetAliasNames() const {
 void TSession::GetAliasNames(TStrings* list) const {
   std::vector<std::string> names = GetAliasNames();  // may raise: leave the list alone then
   list->BeginUpdate();
-  try {
-    list->Clear();
-    for (const std::string& n : names) list->Add(n);
-  } catch (...) {
-    list->EndUpdate();
-    throw;
-  }
-  list->EndUpdate();
+  TScopeExit endUpdate([list] { list->EndUpdate(); });
+  list->Clear();
+  for (const std::string& n : names) list->Add(n);
 }
 
 std::string TSession::GetAliasDriverName(const std::string& name) const {
