@@ -470,9 +470,6 @@ void TTable::CreateTable() {
       if (f->GetFieldKind() == fkData) GetFieldDefs()->Add(f->GetFieldName(), f->GetDataType(), f->GetSize(), f->GetRequired());
   }
   if (GetFieldDefs()->GetCount() == 0) DatabaseErrorFmt(STableNoFields, {FTableName}, this);
-  TTableRef table = Table(false);
-  TDatabase* db = GetDatabase();
-  TScopeExit close([this] { CloseDatabase(); });
   std::vector<TColumnDesc> columns;
   for (int i = 0; i < GetFieldDefs()->GetCount(); ++i) {
     TFieldDef* d = GetFieldDefs()->GetItem(i);
@@ -491,6 +488,9 @@ void TTable::CreateTable() {
       indexes.push_back({name, x->GetFields(), false, x->GetOptions().Contains(ixUnique)});
     }
   }
+  TScopeExit close([this] { CloseDatabase(); });
+  TTableRef table = Table(false);
+  TDatabase* db = GetDatabase();
   TDriverConnection& connection = db->Connection();
   std::string createTable = connection.CreateTableSQL(table, columns, primaryKey);
   TTransaction transaction(db, Format(SCannotCreateTable, {FTableName}));

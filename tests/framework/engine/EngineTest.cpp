@@ -349,6 +349,16 @@ TEST_F(EngineErrors, BadInputNamesWhatIsWrongAndKeepsTheDataSet) {
       {"unknown column",
        [](EngineFixture& f) { static_cast<EngineErrors&>(f).NewQuery("Files", "select Nope from Cont.db")->Open(); },
        {"select Nope from Cont.db", "no such column: Nope"}},
+      {"two primary indexes",
+       [](EngineFixture& f) {
+         TTable* t = static_cast<EngineErrors&>(f).NewTable("Files", "Twice.db");
+         t->GetFieldDefs()->Add("A", ftInteger);
+         t->GetFieldDefs()->Add("B", ftInteger);
+         t->GetIndexDefs()->Add("", "A", {ixPrimary});
+         t->GetIndexDefs()->Add("", "B", {ixPrimary});
+         t->CreateTable();
+       },
+       {"Twice.db", "more than one primary index"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -359,6 +369,7 @@ TEST_F(EngineErrors, BadInputNamesWhatIsWrongAndKeepsTheDataSet) {
       for (const auto& frag : c.fragments) EXPECT_NE(std::string(e.what()).find(frag), std::string::npos) << e.what();
     }
   }
+  EXPECT_FALSE(fs::exists(Dir / "tables" / "Twice.db"));  // refused before its file was made
 
   // A post that violates the primary index fails and keeps the record being inserted.
   TTable* cont = NewTable("Files", "Cont.db");
