@@ -9,7 +9,7 @@
 //   the dataset must show exactly the rows it accepted. An append under the filter follows.
 // Errors must be EDatabaseError (or another framework error for values a field refuses);
 // any other exception escapes and stops the run, as does a crash, a leak or undefined
-// behaviour.
+// behaviour. With QORFUZZ_VERBOSE=1 in the environment each input's outcome is printed.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -28,6 +28,14 @@
 #include "framework/data/MemDataSet.h"
 
 namespace {
+
+bool Verbose() {
+  static const bool verbose = [] {
+    const char* v = std::getenv("QORFUZZ_VERBOSE");
+    return v && *v && *v != '0';
+  }();
+  return verbose;
+}
 
 struct TColumn {
   const char* Name;
@@ -88,7 +96,8 @@ std::optional<std::vector<bool>> EvaluateDirectly(const std::string& text, fw::T
   try {
     expr.emplace(text, options);
     expr->Bind(Resolve);
-  } catch (const fw::EDatabaseError&) {
+  } catch (const fw::EDatabaseError& e) {
+    if (Verbose()) std::fprintf(stderr, "refused: %s\n", e.what());
     return std::nullopt;
   }
   // A whole expression in parentheses is an operand of NOT.
@@ -106,7 +115,8 @@ std::optional<std::vector<bool>> EvaluateDirectly(const std::string& text, fw::T
     std::optional<bool> plain, opposite;
     try {
       plain = expr->Evaluate(value);
-    } catch (const fw::EDatabaseError&) {
+    } catch (const fw::EDatabaseError& e) {
+      if (Verbose()) std::fprintf(stderr, "raised: %s\n", e.what());
     }
     try {
       opposite = negated->Evaluate(value);
@@ -162,8 +172,14 @@ void FilterDataSet(const std::string& text, bool caseInsensitive, bool noPartial
     f.Data.SetFilter(text);
     f.Data.SetFiltered(true);
     ids = f.Walk();
-  } catch (const fw::EDatabaseError&) {
+  } catch (const fw::EDatabaseError& e) {
+    if (Verbose()) std::fprintf(stderr, "dataset refused: %s\n", e.what());
     return;
+  }
+  if (Verbose()) {
+    std::string shown;
+    for (int id : ids) shown += " " + std::to_string(id);
+    std::fprintf(stderr, "dataset shows:%s\n", shown.c_str());
   }
   if (expected) {
     std::vector<int> want;

@@ -10,6 +10,8 @@
 // - what was read is written, and the written text reads again into a new root and is
 //   written as the same text (the writer's output is a normal form);
 // - no crash, no leak, no undefined behaviour (the sanitizers).
+// With QORFUZZ_VERBOSE=1 in the environment each input's outcome is printed (the error
+// that refused it, or the written text), to see what a seed reaches.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -78,14 +80,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool verbose = [] {
+    const char* v = std::getenv("QORFUZZ_VERBOSE");
+    return v && *v && *v != '0';
+  }();
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string error;
   std::string written;
   {
     std::unique_ptr<demo::TDM1> root = Read(text, &error);
-    if (!root) return 0;
+    if (!root) {
+      if (verbose) std::fprintf(stderr, "refused: %s\n", error.c_str());
+      return 0;
+    }
     written = fw::WriteComponentText(root.get());
   }
+  if (verbose) std::fprintf(stderr, "read and written:\n%s", written.c_str());
   std::unique_ptr<demo::TDM1> again = Read(written, &error);
   if (!again) Fail("the writer's output does not read back", error + "\n--- written:\n" + written);
   const std::string rewritten = fw::WriteComponentText(again.get());
