@@ -2,9 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace fuzz {
@@ -36,16 +41,39 @@ int ConfinedOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags, 
 
 int ConfinedDelete(sqlite3_vfs*, const char*, int) { return SQLITE_IOERR_DELETE; }
 
+constexpr const char* SandboxPrefix = "qorfuzz-";
+
 void RemoveSandbox() {
   std::error_code ec;
   fs::remove_all(SandboxDir(), ec);
+}
+
+/// Removes the sandboxes of runs that ended without cleaning up (a crash ends a run by a
+/// signal): "qorfuzz-PID-XXXXXX" whose process no longer exists.
+void RemoveStaleSandboxes(const fs::path& tmp) {
+  std::error_code ec;
+  for (fs::directory_iterator it(tmp, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.rfind(SandboxPrefix, 0) != 0) continue;
+    const std::size_t dash = name.find('-', std::char_traits<char>::length(SandboxPrefix));
+    if (dash == std::string::npos) continue;
+    const std::string digits = name.substr(std::char_traits<char>::length(SandboxPrefix),
+                                           dash - std::char_traits<char>::length(SandboxPrefix));
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const long pid = std::strtol(digits.c_str(), nullptr, 10);
+    if (pid <= 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::error_code ignored;
+    fs::remove_all(it->path(), ignored);
+  }
 }
 
 }  // namespace
 
 const std::string& SandboxDir() {
   static const std::string dir = [] {
-    std::string templ = (fs::temp_directory_path() / "qorfuzz-XXXXXX").string();
+    const fs::path tmp = fs::temp_directory_path();
+    RemoveStaleSandboxes(tmp);
+    std::string templ = (tmp / (SandboxPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (!::mkdtemp(templ.data())) {
       std::perror("qorfuzz: mkdtemp");
       std::abort();

@@ -7,7 +7,8 @@
 
 namespace fuzz {
 
-/// Creates the directory (once per process, removed at exit) and returns its path.
+/// Creates the directory (once per process, removed at exit; one left by a crashed run is
+/// removed by the next run) and returns its path.
 const std::string& SandboxDir();
 
 /// From now on every SQLite connection of the process opens its files read-only and only
