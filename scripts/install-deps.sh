@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config make
   libgtest-dev libgmock-dev libbenchmark-dev
   libutf8proc-dev libsqlite3-dev
+  clang libclang-rt-14-dev llvm
 )
 if [ "${QOR_WITH_CCACHE:-1}" = 1 ]; then packages+=(ccache); fi
 
