@@ -29,4 +29,16 @@ inline constexpr const char* SVarOverflow =
     "Overflow while converting variant value %s of type (%s) into type (%s)";
 inline constexpr const char* SDateEncodeError = "Invalid argument to date encode";
 
+// Windows, forms, menus and graphics.
+inline constexpr const char* SCannotFocus = "Cannot focus a disabled or invisible window";
+inline constexpr const char* SCannotShowModal = "Cannot make a visible window modal";
+inline constexpr const char* SParentRequired = "Control '%s' has no parent window";
+inline constexpr const char* SControlParentSelf = "A control cannot have itself or one of its children as parent (%s)";
+inline constexpr const char* SMenuIndexError = "Menu index out of range";
+inline constexpr const char* SMenuReinserted = "Menu inserted twice";
+inline constexpr const char* SInvalidImage = "Cannot read the image %s";
+inline constexpr const char* SCannotSaveImage = "Cannot save the image as %s";
+inline constexpr const char* SNoImageCodecs = "Images need a window system";
+inline constexpr const char* SUnknownException = "An unknown error occurred";
+
 }  // namespace fw
