@@ -556,13 +556,16 @@ class TQtWidgetSet : public TWidgetSet {
     w->setFocus(Qt::OtherFocusReason);
   }
   void ActivateWindow(THandle h) override { Widget(h)->window()->activateWindow(); }
-  void BringToFront(THandle h) override { Widget(h)->raise(); }
+  void BringToFront(THandle h) override {
+    if (gNativeActivation || !Widget(h)->isWindow()) Widget(h)->raise();
+  }
   TPoint ClientOrigin(THandle h) override {
     QPoint p = Widget(h)->mapToGlobal(QPoint(0, 0));
     return {p.x(), p.y()};
   }
   void SetCapture(THandle h) override {
-    if (Widget(h)->isVisible()) Widget(h)->grabMouse();
+    // Without a window system the press's implicit grab is all there is.
+    if (gNativeActivation && Widget(h)->isVisible()) Widget(h)->grabMouse();
   }
   void ReleaseCapture() override {
     if (QWidget* g = QWidget::mouseGrabber()) g->releaseMouse();
