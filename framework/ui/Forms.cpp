@@ -144,8 +144,9 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
   if (control == FActiveControl) return;
-  if (control && !(control != this && GetParentForm(control) == this &&
-                   (HasState(csLoading) || control->CanFocus())))
+  // While the form is read its controls may not have their parents yet.
+  bool ours = HasState(csLoading) ? control && control->GetOwner() == this : GetParentForm(control) == this;
+  if (control && !(control != this && ours && (HasState(csLoading) || control->CanFocus())))
     throw EInvalidOperation(SCannotFocus);
   FActiveControl = control;
   if (!HasState(csLoading) && FActive) SetWindowFocus();

@@ -5,10 +5,25 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 #include "framework/ui/Graphics.h"
 #include "framework/ui/qt/QtWidgetSet.h"
 
+namespace {
+
+/// Qt's own messages, less the offscreen platform's notes about what it cannot do.
+void QtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (message.startsWith(QLatin1String("This plugin does not support")) ||
+      message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+    return;
+  std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  qInstallMessageHandler(QtMessages);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);

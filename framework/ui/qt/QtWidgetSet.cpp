@@ -472,7 +472,8 @@ QString NameFilters(const std::string& filter) {
   for (int i = 0; i + 1 < parts.size(); i += 2) {
     QString patterns = parts[i + 1];
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    QString suffix = QStringLiteral("(") + patterns + QLatin1Char(')');
+    out << (parts[i].endsWith(suffix) ? parts[i] : parts[i] + QLatin1Char(' ') + suffix);
   }
   return out.join(QStringLiteral(";;"));
 }
