@@ -96,12 +96,6 @@ class TMenuItem : public TComponent {
 
  private:
   friend class TMenu;
-
-/// An item inserted twice or an index out of range.
-class EMenuError : public Exception {
- public:
-  using Exception::Exception;
-};
   std::string FCaption;
   bool FEnabled = true, FVisible = true, FChecked = false, FRadioItem = false, FDefault = false;
   std::uint8_t FGroupIndex = 0;
