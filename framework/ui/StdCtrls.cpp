@@ -26,6 +26,7 @@ std::size_t ByteOf(const std::string& s, int chars) {
 const TClassInfo& TEdit::StaticClass() {
   static const TClassInfo& info =
       TClassBuilder<TEdit>("TEdit", &TCustomControl::StaticClass())
+          .Prop("AutoSelect", &TEdit::GetAutoSelect, &TEdit::SetAutoSelect).Default(1)
           .Prop("MaxLength", &TEdit::GetMaxLength, &TEdit::SetMaxLength).Default(0)
           .Prop("ReadOnly", &TEdit::GetReadOnly, &TEdit::SetReadOnly).Default(0)
           .Prop("Text", &TEdit::GetText, &TEdit::SetText)
@@ -98,6 +99,7 @@ void TEdit::PasteFromClipboard() {
 }
 
 void TEdit::TextChanged() {
+  if (HasState(csLoading)) return;
   if (!FChanging) {
     FSelStart = std::min(FSelStart, CharCount());
     FSelLength = 0;
@@ -169,6 +171,11 @@ void TEdit::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
 void TEdit::WMSetFocus() {
   TCustomControl::WMSetFocus();
   Invalidate();
+}
+
+void TEdit::DoEnter() {
+  if (FAutoSelect) SelectAll();
+  TCustomControl::DoEnter();
 }
 
 void TEdit::WMKillFocus() {

@@ -16,6 +16,9 @@ class TEdit : public TCustomControl {
  public:
   explicit TEdit(TComponent* owner);
 
+  /// Entering the edit selects all its text (typing then replaces it).
+  bool GetAutoSelect() const { return FAutoSelect; }
+  void SetAutoSelect(bool v) { FAutoSelect = v; }
   bool GetReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool v) { FReadOnly = v; }
   int GetMaxLength() const { return FMaxLength; }
@@ -42,6 +45,7 @@ class TEdit : public TCustomControl {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void WMSetFocus() override;
   void WMKillFocus() override;
+  void DoEnter() override;
 
  protected:
   void Paint() override;
@@ -53,6 +57,7 @@ class TEdit : public TCustomControl {
   int CharCount() const;
   int CharAt(int x);
   bool FReadOnly = false;
+  bool FAutoSelect = true;
   int FMaxLength = 0;
   int FSelStart = 0, FSelLength = 0;
   bool FChanging = false;
