@@ -4,7 +4,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build demo test test-asan bench clean
+.PHONY: all deps build demo example test test-asan bench clean
 
 all: build
 
@@ -21,8 +21,16 @@ demo: build
 	@echo "== qorlookup-demo --check $(BUILD)/demo-data (the windows come later) =="
 	$(BUILD)/demo/qorlookup-demo --check $(BUILD)/demo-data
 
+# ctest runs every test program, the window layer's (fw_ui_tests, qor_visual_tests,
+# example_tests) on Qt's offscreen platform; example_tests writes the example form's
+# screenshots to $(BUILD)/example-form.png and $(BUILD)/example-form@2x.png.
 test: build test-asan
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@echo "Screenshots of the example form: $(BUILD)/example-form.png $(BUILD)/example-form@2x.png"
+
+# The window layer's example form in a real window (needs a display).
+example: build
+	$(BUILD)/examples/qor-example-form
 
 # The non-visual layers again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests fw_engine_tests qor_base_tests demo_tests

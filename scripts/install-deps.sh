@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config make
   libgtest-dev libgmock-dev libbenchmark-dev
   libutf8proc-dev libsqlite3-dev
+  qt6-base-dev fonts-dejavu-core
 )
 if [ "${QOR_WITH_CCACHE:-1}" = 1 ]; then packages+=(ccache); fi
 
