@@ -342,13 +342,15 @@ class TBridgeWidget : public QWidget {
 
  protected:
   bool event(QEvent* e) override {
+    // A detached widget (its control gave it up) only waits for its deferred delete,
+    // which frees it inside this call: nothing of it may be touched afterwards.
+    TWinControl* c = FControl;
+    if (!c) return QWidget::event(e);
     ++FDepth;
     struct TDepth {
       int& D;
       ~TDepth() { --D; }
     } depth{FDepth};
-    TWinControl* c = FControl;
-    if (!c) return QWidget::event(e);
     switch (e->type()) {
       case QEvent::ShortcutOverride:
         e->accept();  // shortcuts are the controls' business: every key comes as a key press
