@@ -376,6 +376,65 @@ TEST_F(ControlsTest, MouseEventsClickAndCapture) {
   EXPECT_EQ(Trace.Str(), "cancelmode Edit2 by Edit1;mousedown Edit1 1 4,4;mouseup Edit1 1 4,4");
 }
 
+/// A drop-down window: a pop-up of its parent control, at screen coordinates.
+class TDropDown : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+  std::vector<std::string> Log;
+
+ protected:
+  void CreateParams(TCreateParams& params) override {
+    TCustomControl::CreateParams(params);
+    params.Kind = TWindowKind::Popup;
+  }
+  void MouseDown(TMouseButton, TShiftState, int x, int y) override {
+    Log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void MouseMove(TShiftState, int x, int y) override {
+    Log.push_back("move " + std::to_string(x) + "," + std::to_string(y));
+  }
+  void Paint() override {
+    GetCanvas()->GetBrush()->SetColor(clInfoBk);
+    GetCanvas()->FillRect(GetClientRect());
+  }
+};
+
+TEST_F(ControlsTest, PopupWindowsAndMouseCaptureInCode) {
+  ShowForm();
+  auto* list = new TDropDown(Edit1);
+  list->SetName("List");
+  list->SetVisible(false);
+  list->SetParent(Edit1);
+  TPoint below = Edit1->ClientToScreen({0, Edit1->GetHeight()});
+  list->SetBounds(below.X, below.Y, 100, 60);
+  list->SetVisible(true);
+  QWidget* w = WidgetOf(list);
+  EXPECT_TRUE(w->isWindow());
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_TRUE(w->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+  EXPECT_EQ(w->geometry(), QRect(110, 81, 100, 60));
+  EXPECT_EQ(list->ClientToScreen({1, 1}), (TPoint{111, 82}));
+  EXPECT_EQ(Grab(list).pixelColor(5, 5), QColor(255, 255, 225));
+  // A click into the pop-up leaves the focus and the activation where they are.
+  Trace.Clear();
+  ClickAt(list, Qt::LeftButton, QPoint(4, 5));
+  EXPECT_EQ(list->Log, std::vector<std::string>{"down 4,5"});
+  EXPECT_TRUE(Edit1->Focused());
+  EXPECT_EQ(Trace.Str(), "cancelmode Edit1 by List");
+  // The capture taken in code brings moves over other windows, in the capturing control's
+  // coordinates, until it is given back.
+  list->Log.clear();
+  list->SetMouseCapture(true);
+  QTest::mouseMove(WidgetOf(Edit2), QPoint(2, 3));
+  EXPECT_EQ(list->Log, std::vector<std::string>{"move 7,17"});  // (117, 98) on the screen
+  list->SetMouseCapture(false);
+  list->Log.clear();
+  QTest::mouseMove(WidgetOf(Edit2), QPoint(4, 3));
+  EXPECT_TRUE(list->Log.empty());
+  delete Edit1;  // its pop-up goes with it
+  EXPECT_EQ(Form->FindComponent("List"), nullptr);
+}
+
 /// A graphic control that reports its clicks and paints a red square.
 class TMark : public TGraphicControl {
  public:
