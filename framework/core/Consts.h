@@ -40,5 +40,8 @@ inline constexpr const char* SInvalidImage = "Cannot read the image %s";
 inline constexpr const char* SCannotSaveImage = "Cannot save the image as %s";
 inline constexpr const char* SNoImageCodecs = "Images need a window system";
 inline constexpr const char* SUnknownException = "An unknown error occurred";
+inline constexpr const char* SNoClipboardPicture = "The clipboard holds no picture";
+inline constexpr const char* SInvalidColor = "'%s' is not a colour";
+inline constexpr const char* SInvalidCursor = "'%s' is not a cursor";
 
 }  // namespace fw

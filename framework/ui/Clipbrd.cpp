@@ -1,5 +1,6 @@
 #include "framework/ui/Clipbrd.h"
 
+#include "framework/core/Consts.h"
 #include "framework/core/TypInfo.h"
 #include "framework/ui/Graphics.h"
 #include "framework/ui/WidgetSet.h"
@@ -46,7 +47,7 @@ void TClipboard::AssignTo(TPersistent* dest) const {
     return;
   }
   auto image = WidgetSet()->ClipboardImage();
-  if (!image) throw EInvalidGraphic("The clipboard holds no picture");
+  if (!image) throw EInvalidGraphic(SNoClipboardPicture);
   if (picture) bitmap = picture->GetBitmap();
   bitmap->SetImage(std::move(image));
 }

@@ -151,19 +151,6 @@ std::intptr_t SendMessage(THandle handle, unsigned msg, std::uintptr_t wParam, s
 
 // ------------------------------------------------------------------ TControl
 
-namespace {
-
-TColor ReadColorValue(TReader& r) {
-  if (r.ReadValue() == TValueType::vaIdent) {
-    std::string ident = r.ReadIdent();
-    TColor c;
-    if (!IdentToColor(ident, c)) throw EConvertError(Format("'%s' is not a colour", {ident}));
-    return c;
-  }
-  return static_cast<TColor>(r.ReadInteger());
-}
-
-}  // namespace
 
 const TClassInfo& TControl::StaticClass() {
   static const TClassInfo& info =
@@ -527,14 +514,7 @@ void TControl::Loaded() {
 void TControl::DefineProperties(TFiler* filer) {
   TComponent::DefineProperties(filer);
   filer->DefineProperty(
-      "Color", [this](TReader& r) { SetColor(ReadColorValue(r)); },
-      [this](TWriter& w) {
-        std::string ident = ColorToIdent(FColor);
-        if (ident.empty())
-          w.WriteInteger(FColor);
-        else
-          w.WriteIdent(ident);
-      },
+      "Color", [this](TReader& r) { SetColor(ReadColor(r)); }, [this](TWriter& w) { WriteColor(w, FColor); },
       !FParentColor && FColor != FDefaultColor);
   filer->DefineProperty(
       "Cursor",
@@ -542,7 +522,7 @@ void TControl::DefineProperties(TFiler* filer) {
         if (r.ReadValue() == TValueType::vaIdent) {
           std::string ident = r.ReadIdent();
           TCursor c;
-          if (!IdentToCursor(ident, c)) throw EConvertError(Format("'%s' is not a cursor", {ident}));
+          if (!IdentToCursor(ident, c)) throw EConvertError(Format(SInvalidCursor, {ident}));
           SetCursor(c);
         } else {
           SetCursor(static_cast<TCursor>(r.ReadInteger()));

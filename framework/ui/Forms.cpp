@@ -111,10 +111,6 @@ TRect TCustomForm::GetClientRect() const { return {0, 0, FWidth, FHeight}; }
 
 TPoint TCustomForm::GetClientOrigin() const { return {FLeft, FTop}; }
 
-void TCustomForm::SetBounds(int left, int top, int width, int height) {
-  TWinControl::SetBounds(left, top, width, height);
-}
-
 void TCustomForm::TextChanged() {
   if (HandleAllocated()) WidgetSet()->SetCaption(GetHandle(), FText);
 }
@@ -350,13 +346,7 @@ void TCustomForm::SetVisible(bool v) {
   }
 }
 
-void TCustomForm::VisibleChanged() {
-  if (!FVisible && FindFocusedControl() && ContainsControl(FindFocusedControl()) &&
-      FFormState.Contains(fsModal)) {
-    // The modal loop gives the focus back itself.
-  }
-  UpdateNativeVisible();
-}
+void TCustomForm::VisibleChanged() { UpdateNativeVisible(); }
 
 void TCustomForm::Show() {
   SetVisible(true);

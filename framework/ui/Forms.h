@@ -131,7 +131,6 @@ class TCustomForm : public TWinControl {
   void SetVisible(bool v) override;
   void Loaded() override;
   void WndProc(TMessage& message) override;
-  void SetBounds(int left, int top, int width, int height) override;
   TRect GetClientRect() const override;
   TPoint GetClientOrigin() const override;
   void Notification(TComponent* component, TOperation operation) override;

@@ -71,25 +71,6 @@ int MulDiv(int a, int b, int c) {
   return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
 }
 
-/// Reads a colour written as a name or a number.
-TColor ReadColor(TReader& r) {
-  if (r.ReadValue() == TValueType::vaIdent) {
-    std::string ident = r.ReadIdent();
-    TColor c;
-    if (!IdentToColor(ident, c)) throw EConvertError(Format("'%s' is not a colour", {ident}));
-    return c;
-  }
-  return static_cast<TColor>(r.ReadInteger());
-}
-
-void WriteColor(TWriter& w, TColor c) {
-  std::string ident = ColorToIdent(c);
-  if (!ident.empty())
-    w.WriteIdent(ident);
-  else
-    w.WriteInteger(c);
-}
-
 }  // namespace
 
 TColor ColorToRGB(TColor color) {
@@ -105,6 +86,24 @@ TColor SetSystemColor(int index, TColor rgb) {
   TColor old = gSystemColors[index];
   gSystemColors[index] = rgb;
   return old;
+}
+
+TColor ReadColor(TReader& r) {
+  if (r.ReadValue() == TValueType::vaIdent) {
+    std::string ident = r.ReadIdent();
+    TColor c;
+    if (!IdentToColor(ident, c)) throw EConvertError(Format(SInvalidColor, {ident}));
+    return c;
+  }
+  return static_cast<TColor>(r.ReadInteger());
+}
+
+void WriteColor(TWriter& w, TColor c) {
+  std::string ident = ColorToIdent(c);
+  if (!ident.empty())
+    w.WriteIdent(ident);
+  else
+    w.WriteInteger(c);
 }
 
 std::string ColorToIdent(TColor color) {
@@ -447,7 +446,7 @@ void Arrow(TPainterBackend* p, int cx, int cy, int size, int dir, TColor color) 
 }  // namespace
 
 void Frame3D(TCanvas* canvas, const TRect& r, bool sunken) {
-  if (!canvas || !canvas->HandleAllocated() || r.IsEmpty()) return;
+  if (!canvas || r.IsEmpty() || !canvas->HandleNeeded()) return;
   TPainterBackend* p = canvas->GetPainter();
   if (sunken) {
     Edge(p, r, clBtnShadow, clBtnHighlight);
@@ -459,9 +458,7 @@ void Frame3D(TCanvas* canvas, const TRect& r, bool sunken) {
 }
 
 void DrawFrameControl(TCanvas* canvas, const TRect& r, unsigned type, unsigned state) {
-  if (!canvas || r.IsEmpty()) return;
-  canvas->FillRect(TRect{});  // binds a bitmap canvas's painter; draws nothing
-  if (!canvas->HandleAllocated()) return;
+  if (!canvas || r.IsEmpty() || !canvas->HandleNeeded()) return;
   TPainterBackend* p = canvas->GetPainter();
   bool pushed = state & DFCS_PUSHED;
   bool flat = state & DFCS_FLAT;

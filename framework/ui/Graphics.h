@@ -20,6 +20,8 @@ namespace fw {
 
 class TPainterBackend;
 class TNativeImage;
+class TReader;
+class TWriter;
 
 /// A picture that cannot be read, written or converted.
 class EInvalidGraphic : public Exception {
@@ -70,6 +72,10 @@ TColor SetSystemColor(int index, TColor rgb);
 std::string ColorToIdent(TColor color);
 /// The colour of a name (case-insensitive); false when the name is unknown.
 bool IdentToColor(const std::string& ident, TColor& color);
+/// A colour property's value in a form file: a name ("clBtnFace") or a number. Reading an
+/// unknown name raises EConvertError.
+TColor ReadColor(TReader& reader);
+void WriteColor(TWriter& writer, TColor color);
 
 // ---- Fonts, pens and brushes ----------------------------------------------------------
 
@@ -223,6 +229,9 @@ class TCanvas : public TPersistent {
   void SetPenPos(TPoint p) { FPenPos = p; }
   /// Whether drawing reaches a surface now.
   bool HandleAllocated() const { return FPainter != nullptr; }
+  /// Binds a bitmap's canvas to its image when it is not yet; whether drawing reaches a
+  /// surface now.
+  bool HandleNeeded() { return Ready(); }
 
   /// Fills the rectangle with the brush (nothing for a clear brush).
   void FillRect(const TRect& r);
