@@ -497,3 +497,38 @@ TEST_F(ControlsTest, ExceptionsOfHandlersReachTheApplicationHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+// The control logic needs no display: with the default widget set, handles are numbers,
+// posted messages wait in a queue of its own and the focus moves as with Qt.
+TEST(NullWidgetSetTest, ControlsWorkWithoutNativeWindows) {
+  TWidgetSet* qt = SetWidgetSet(nullptr);
+  {
+    TTrace trace;
+    TForm form(nullptr);
+    form.SetName("F");
+    auto* a = new TEdit(&form);
+    a->SetName("A");
+    a->SetParent(&form);
+    auto* b = new TEdit(&form);
+    b->SetName("B");
+    b->SetParent(&form);
+    b->SetOnEnter(Method<&TTrace::Enter>(&trace));
+    form.Show();
+    EXPECT_NE(a->GetHandle(), 0u);
+    EXPECT_EQ(FindControl(a->GetHandle()), a);
+    EXPECT_TRUE(a->Focused());
+    PostMessage(a, WM_CHAR, 'x', 0);
+    PostMessage(a, WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_EQ(a->GetText(), "");
+    WidgetSet()->ProcessMessages();
+    EXPECT_EQ(a->GetText(), "x");
+    EXPECT_TRUE(b->Focused());
+    EXPECT_EQ(trace.Str(), "enter B");
+    EXPECT_EQ(form.GetWindowCanvas()->TextWidth("000"), 21);
+  }
+  SetWidgetSet(qt);
+}
+
+}  // namespace

@@ -336,6 +336,23 @@ TEST_F(FormsTest, FormsFromFormFilesWithTheirHandlers) {
   EXPECT_EQ(form->GetModalResult(), mrOk);
 }
 
+TEST_F(FormsTest, OnDestroyFiresBeforeTheComponentsGo) {
+  TForm* form = MakeForm("Gone");
+  form->Show();
+  struct TSink : TObject {
+    std::string Seen;
+    void Destroyed(TObject* sender) {
+      auto* f = static_cast<TForm*>(sender);
+      Seen = std::to_string(f->GetComponentCount()) + " " + NameOf(Screen->GetActiveForm());
+    }
+  } sink;
+  form->SetOnDestroy(Method<&TSink::Destroyed>(&sink));
+  delete form;
+  EXPECT_EQ(sink.Seen, "2 Gone");
+  EXPECT_EQ(Screen->GetActiveForm(), nullptr);
+  EXPECT_EQ(FindGlobalComponent("Gone"), nullptr);
+}
+
 TEST_F(FormsTest, ScreenListsDataModulesInCreationOrder) {
   int before = Screen->GetDataModuleCount();
   auto* dm1 = new TDataModule(nullptr);

@@ -150,6 +150,17 @@ TEST_F(GraphicsTest, CanvasShapesOnABitmap) {
   EXPECT_EQ(c->GetPixel(2, 20), clBlack);
   c->DrawFocusRect({0, 20, 10, 30});
   EXPECT_EQ(c->GetPixel(0, 20), p0);
+  // A bitmap drawn at its size and stretched.
+  auto small = Blank(2, 2);
+  small->GetCanvas()->SetPixel(0, 0, clRed);
+  small->GetCanvas()->SetPixel(1, 1, clBlue);
+  c->Draw(30, 0, small.get());
+  EXPECT_EQ(c->GetPixel(30, 0), clRed);
+  EXPECT_EQ(c->GetPixel(31, 1), clBlue);
+  c->StretchDraw({30, 2, 34, 6}, small.get());
+  EXPECT_EQ(c->GetPixel(31, 3), clRed);
+  EXPECT_EQ(c->GetPixel(33, 5), clBlue);
+  EXPECT_EQ(c->GetPixel(34, 5), clWhite);
   // A clear brush fills nothing.
   c->GetBrush()->SetStyle(bsClear);
   c->FillRect({0, 0, 40, 30});
