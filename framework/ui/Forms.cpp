@@ -69,12 +69,7 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TCustomForm::~TCustomForm() {
-  Destroying();
-  if (FOnDestroy) {
-    TNotifyEvent handler = FOnDestroy;
-    FOnDestroy = nullptr;
-    RunGuarded(this, [&] { handler(this); });
-  }
+  BeforeDestruction();
   if (Screen && Screen->FFocusedForm == this) {
     Screen->FFocusedForm = nullptr;
     Screen->FocusNextForm(this);
@@ -86,6 +81,13 @@ TCustomForm::~TCustomForm() {
   if (Screen) Screen->RemoveForm(this);
   RemoveGlobalRoot(this);
   if (Application) Application->Notification(this, TOperation::opRemove);
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (FDestroyFired) return;
+  FDestroyFired = true;
+  Destroying();
+  if (FOnDestroy) RunGuarded(this, [this] { FOnDestroy(this); });
 }
 
 void TCustomForm::CreateParams(TCreateParams& params) {
@@ -273,7 +275,10 @@ void TCustomForm::WndProc(TMessage& m) {
       FActive = false;
       Deactivate();
       break;
-    case CM_RELEASE: delete this; return;
+    case CM_RELEASE:
+      BeforeDestruction();
+      delete this;
+      return;
     case WM_CLOSE: Close(); break;
     default: TWinControl::WndProc(m); break;
   }
@@ -581,7 +586,13 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {}
 
 TApplication::~TApplication() {
   Destroying();
-  DestroyComponents();
+  // The last created first; a form hears OnDestroy while it is still whole.
+  while (GetComponentCount() > 0) {
+    TComponent* c = GetComponent(GetComponentCount() - 1);
+    if (auto* form = dynamic_cast<TCustomForm*>(c)) form->BeforeDestruction();
+    RemoveComponent(c);
+    delete c;
+  }
   if (Application == this) Application = nullptr;
 }
 

@@ -51,8 +51,14 @@ class TCustomForm : public TWinControl {
  public:
   /// A hidden form, registered with the screen and as a root that form files may name.
   explicit TCustomForm(TComponent* owner);
-  /// Fires OnDestroy first, then frees the owned components and the window.
+  /// Fires OnDestroy unless BeforeDestruction did, then frees the owned components and
+  /// the window.
   ~TCustomForm() override;
+  /// Fires OnDestroy (once) while the whole form is still alive. The application (the
+  /// forms' owner) and Release call it right before they free a form; a form freed with
+  /// delete alone fires OnDestroy from this class's destructor, when the parts of its
+  /// derived class are gone already.
+  void BeforeDestruction();
 
   TPosition GetPosition() const { return FPosition; }
   void SetPosition(TPosition v) { FPosition = v; }
@@ -164,6 +170,7 @@ class TCustomForm : public TWinControl {
   TModalResult FModalResult = mrNone;
   TFormState FFormState;
   bool FOldCreateOrder = false;
+  bool FDestroyFired = false;
   int FPixelsPerInch = 96;
   int FTextHeight = 13;
   bool FScaled = true;

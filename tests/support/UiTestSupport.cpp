@@ -57,7 +57,11 @@ void TUiTest::SetUp() {
 
 void TUiTest::TearDown() {
   ProcessEvents();
-  while (fw::Screen && fw::Screen->GetFormCount() > 0) delete fw::Screen->GetForm(0);
+  while (fw::Screen && fw::Screen->GetFormCount() > 0) {
+    fw::TCustomForm* form = fw::Screen->GetForm(0);
+    form->BeforeDestruction();
+    delete form;
+  }
   ProcessEvents();
   fw::SetCaptureControl(nullptr);
   fw::SetMessageService(FOldService);

@@ -241,6 +241,8 @@ TEST_F(FormsTest, RunEndsWhenTheMainFormCloses) {
   Application = saved;
 }
 
+std::vector<std::string>* gHeard = nullptr;
+
 /// A form class with published handlers, read from a form file.
 class TLoadedForm : public TForm {
   FW_CLASS(TLoadedForm)
@@ -253,6 +255,7 @@ class TLoadedForm : public TForm {
     if (key >= 'a' && key <= 'z') key = key - 'a' + 'A';
   }
   void ClearClick(TObject* sender) { Calls.push_back("menu " + NameOf(sender)); }
+  void FormDestroy(TObject*) { gHeard->push_back("destroy after " + std::to_string(Calls.size()) + " calls"); }
 };
 
 const TClassInfo& TLoadedForm::StaticClass() {
@@ -261,6 +264,7 @@ const TClassInfo& TLoadedForm::StaticClass() {
                                       .Method<&TLoadedForm::OkClick>("OkClick")
                                       .Method<&TLoadedForm::NameKeyPress>("NameKeyPress")
                                       .Method<&TLoadedForm::ClearClick>("ClearClick")
+                                      .Method<&TLoadedForm::FormDestroy>("FormDestroy")
                                       .Build();
   return info;
 }
@@ -342,7 +346,7 @@ TEST_F(FormsTest, OnDestroyFiresBeforeTheComponentsGo) {
   struct TSink : TObject {
     std::string Seen;
     void Destroyed(TObject* sender) {
-      auto* f = static_cast<TForm*>(sender);
+      auto* f = static_cast<TCustomForm*>(sender);
       Seen = std::to_string(f->GetComponentCount()) + " " + NameOf(Screen->GetActiveForm());
     }
   } sink;
@@ -351,6 +355,27 @@ TEST_F(FormsTest, OnDestroyFiresBeforeTheComponentsGo) {
   EXPECT_EQ(sink.Seen, "2 Gone");
   EXPECT_EQ(Screen->GetActiveForm(), nullptr);
   EXPECT_EQ(FindGlobalComponent("Gone"), nullptr);
+}
+
+// OnDestroy runs while the derived form is whole when the form is released or freed by the
+// application (a handler of the derived class may use its members).
+TEST_F(FormsTest, ReleasedAndApplicationOwnedFormsHearOnDestroyWhole) {
+  std::vector<std::string> heard;
+  gHeard = &heard;
+  auto* released = new TLoadedForm(nullptr);
+  released->Calls = {"one"};
+  released->SetOnDestroy(Method<&TLoadedForm::FormDestroy>(released));
+  released->Release();
+  ProcessEvents();
+  TApplication* saved = Application;
+  Application = new TApplication(nullptr);
+  TLoadedForm* owned = nullptr;
+  Application->CreateForm(owned);
+  owned->Calls = {"one", "two"};
+  owned->SetOnDestroy(Method<&TLoadedForm::FormDestroy>(owned));
+  delete Application;
+  Application = saved;
+  EXPECT_EQ(heard, (std::vector<std::string>{"destroy after 1 calls", "destroy after 2 calls"}));
 }
 
 TEST_F(FormsTest, ScreenListsDataModulesInCreationOrder) {
