@@ -5,7 +5,7 @@ BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build demo test test-asan test-fuzz fuzz fuzz-build bench clean
+.PHONY: all deps build demo example test test-asan test-fuzz fuzz fuzz-build bench clean
 
 all: build
 
@@ -22,11 +22,21 @@ demo: build
 	@echo "== qorlookup-demo --check $(BUILD)/demo-data (the windows come later) =="
 	$(BUILD)/demo/qorlookup-demo --check $(BUILD)/demo-data
 
+# ctest runs every test program, the window layer's (fw_ui_tests, qor_visual_tests,
+# example_tests) on Qt's offscreen platform; example_tests writes the example form's
+# screenshots to $(BUILD)/example-form.png and $(BUILD)/example-form@2x.png.
 test: build test-asan test-fuzz
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@echo "Screenshots of the example form: $(BUILD)/example-form.png $(BUILD)/example-form@2x.png"
 
-# The non-visual layers again, under AddressSanitizer and UndefinedBehaviorSanitizer.
-ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests fw_engine_tests qor_base_tests demo_tests
+# The window layer's example form in a real window (needs a display).
+example: build
+	$(BUILD)/examples/qor-example-form
+
+# Every layer again, under AddressSanitizer and UndefinedBehaviorSanitizer (the window
+# layer's tests run clean there, Qt's own allocations included).
+ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests fw_engine_tests qor_base_tests demo_tests \
+              fw_ui_tests qor_visual_tests example_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS) --target $(ASAN_TESTS)
