@@ -7,6 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config make
   libgtest-dev libgmock-dev libbenchmark-dev
   libutf8proc-dev libsqlite3-dev
+  clang libclang-rt-14-dev llvm
+  qt6-base-dev fonts-dejavu-core
 )
 if [ "${QOR_WITH_CCACHE:-1}" = 1 ]; then packages+=(ccache); fi
 

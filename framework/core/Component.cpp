@@ -11,7 +11,7 @@ namespace fw {
 
 namespace {
 
-std::vector<TComponent*>& GlobalRoots() {
+std::vector<TComponent*>& GlobalRootList() {
   static std::vector<TComponent*> roots;
   return roots;
 }
@@ -184,14 +184,16 @@ void TComponent::SetReadingState(bool reading) {
 }
 
 void AddGlobalRoot(TComponent* root) {
-  auto& roots = GlobalRoots();
+  auto& roots = GlobalRootList();
   if (root && std::find(roots.begin(), roots.end(), root) == roots.end()) roots.push_back(root);
 }
 
-void RemoveGlobalRoot(TComponent* root) { Erase(GlobalRoots(), root); }
+void RemoveGlobalRoot(TComponent* root) { Erase(GlobalRootList(), root); }
+
+std::vector<TComponent*> GlobalRoots() { return GlobalRootList(); }
 
 TComponent* FindGlobalComponent(const std::string& name) {
-  for (TComponent* c : GlobalRoots())
+  for (TComponent* c : GlobalRootList())
     if (SameText(c->GetName(), name)) return c;
   return nullptr;
 }

@@ -102,5 +102,7 @@ void AddGlobalRoot(TComponent* root);
 void RemoveGlobalRoot(TComponent* root);
 /// The global root of that name (case-insensitive), or null.
 TComponent* FindGlobalComponent(const std::string& name);
+/// The global roots in the order they were added (the screen lists data modules from it).
+std::vector<TComponent*> GlobalRoots();
 
 }  // namespace fw

@@ -44,6 +44,20 @@ inline constexpr const char* SStoreBadBusyTimeout =
 inline constexpr const char* SDatabaseLocked = "%s: database '%s' is locked by another connection (%s)";
 inline constexpr const char* SNoRowIdColumn =
     "Table '%s' has columns named rowid, _rowid_ and oid: its rows cannot be told apart";
+// Windows, forms, menus and graphics.
+inline constexpr const char* SCannotFocus = "Cannot focus a disabled or invisible window";
+inline constexpr const char* SCannotShowModal = "Cannot make a visible window modal";
+inline constexpr const char* SParentRequired = "Control '%s' has no parent window";
+inline constexpr const char* SControlParentSelf = "A control cannot have itself or one of its children as parent (%s)";
+inline constexpr const char* SMenuIndexError = "Menu index out of range";
+inline constexpr const char* SMenuReinserted = "Menu inserted twice";
+inline constexpr const char* SInvalidImage = "Cannot read the image %s";
+inline constexpr const char* SCannotSaveImage = "Cannot save the image as %s";
+inline constexpr const char* SNoImageCodecs = "Images need a window system";
+inline constexpr const char* SUnknownException = "An unknown error occurred";
+inline constexpr const char* SNoClipboardPicture = "The clipboard holds no picture";
+inline constexpr const char* SInvalidColor = "'%s' is not a colour";
+inline constexpr const char* SInvalidCursor = "'%s' is not a cursor";
 
 // The engine: datasets, tables and queries, databases and drivers, aliases and their store.
 inline constexpr const char* SMissingDatabaseName = "Missing DatabaseName";

@@ -32,4 +32,18 @@ void ShowMessage(const std::string& message) { gService->ShowMessage(message); }
 
 bool Confirm(const std::string& message) { return gService->Confirm(message); }
 
+int MessageDlg(const std::string& message, TMsgDlgType type, TMsgDlgButtonBits buttons) {
+  return gService->MessageDlg(message, type, buttons);
+}
+
+int TMessageService::MessageDlg(const std::string& message, TMsgDlgType, TMsgDlgButtonBits buttons) {
+  auto has = [buttons](TMsgDlgBtn b) { return (buttons & MsgDlgButton(b)) != 0; };
+  if (buttons == MsgDlgButton(mbOK) || buttons == 0) {
+    ShowMessage(message);
+    return idOk;
+  }
+  if (Confirm(message)) return has(mbYes) ? idYes : idOk;
+  return has(mbNo) ? idNo : idCancel;
+}
+
 }  // namespace fw

@@ -149,7 +149,7 @@ class TParam : public TCollectionItem {
  private:
   std::string FName;
   TFieldType FDataType = ftUnknown;
-  Variant FValue;
+  Variant FValue = Variant::Unassigned();  // no value until one is given
 };
 
 class TParams : public TOwnedCollection {

@@ -73,4 +73,28 @@ TEST_F(QorFormToolTest, ChecksReportsAndNormalises) {
   EXPECT_EQ(RunTool("frobnicate x").Status, 2);
 }
 
+#ifdef QORFORM_WITH_UI
+// Built with the window layer, the tool knows forms, controls, menus and the example form.
+TEST_F(QorFormToolTest, ChecksFormFilesOfForms) {
+  std::string example = std::string(QOR_SOURCE_DIR) + "/examples/ExampleForm.dfm";
+  TRun check = RunTool("check " + example);
+  EXPECT_EQ(check.Status, 0) << check.Output;
+  EXPECT_EQ(check.Output, example + ": ok\n");
+  Write("form.dfm",
+        "object F: TForm\n  Caption = 'Edit'\n  Position = poScreenCenter\n"
+        "  object E: TEdit\n    PopupMenu = M\n  end\n"
+        "  object M: TPopupMenu\n    object I: TMenuItem\n      Caption = '&Clear'\n      ShortCut = 16460\n    end\n  end\nend\n");
+  Write("badform.dfm", "object F: TForm\n  Position = poMiddle\nend\n");
+  check = RunTool("check " + Path("form.dfm") + " " + Path("badform.dfm"));
+  EXPECT_EQ(check.Status, 1);
+  EXPECT_NE(check.Output.find(Path("form.dfm") + ": ok"), std::string::npos) << check.Output;
+  EXPECT_NE(check.Output.find(Path("badform.dfm") + ":2:14: property Position expects one of poDesigned"),
+            std::string::npos)
+      << check.Output;
+  TRun tree = RunTool("tree " + Path("form.dfm"));
+  EXPECT_EQ(tree.Status, 0) << tree.Output;
+  EXPECT_NE(tree.Output.find("      ShortCut = 16460\n"), std::string::npos) << tree.Output;
+}
+#endif
+
 }  // namespace

@@ -16,6 +16,9 @@
 #include "framework/stream/FormSyntax.h"
 #include "framework/stream/FormWriter.h"
 #include "library/QorRegister.h"
+#ifdef QORFORM_WITH_UI
+#include "examples/ExampleForm.h"
+#endif
 
 namespace {
 
@@ -77,6 +80,9 @@ int main(int argc, char** argv) {
   }
   if (files.empty()) return Usage();
   qor::RegisterLibraryClasses();
+#ifdef QORFORM_WITH_UI
+  examples::RegisterExampleClasses();  // the window layer's classes with the example form
+#endif
 
   if (command == "check") {
     bool allOk = true;

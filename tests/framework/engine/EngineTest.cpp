@@ -359,6 +359,22 @@ TEST_F(EngineErrors, BadInputNamesWhatIsWrongAndKeepsTheDataSet) {
          t->CreateTable();
        },
        {"Twice.db", "more than one primary index"}},
+      {"parameter without a value",
+       [](EngineFixture& f) { static_cast<EngineErrors&>(f).NewQuery("Files", "select * from Cont.db where Id > :MinId")->Open(); },
+       {"No value for parameter 'MinId'"}},
+      // A parameter item made by hand (or read from a form file) has no value either: it
+      // is not bound to null, or a query would open after reading a form file and fail
+      // once the same query is written and read again.
+      {"parameter item without a value",
+       [](EngineFixture& f) {
+         TQuery* q = static_cast<EngineErrors&>(f).NewQuery("Files", "select * from Cont.db where Id > :MinId");
+         q->GetParams()->Clear();
+         auto* p = static_cast<TParam*>(q->GetParams()->Add());
+         p->SetName("MinId");
+         p->SetDataType(ftInteger);
+         q->Open();
+       },
+       {"No value for parameter 'MinId'"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -1,0 +1,5 @@
+object A: TDataModule
+  object B: TComponent
+    Tag = 1 +
+  end
+end

@@ -1,0 +1,1 @@
+select * from "it's" order by x

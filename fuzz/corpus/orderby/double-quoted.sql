@@ -1,0 +1,1 @@
+select "order by" from "t ""x""" order by "a,b", c

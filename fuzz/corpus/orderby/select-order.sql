@@ -1,0 +1,1 @@
+select * from Lang.db order by id

@@ -1,0 +1,1 @@
+select * from (select * from t order by a) s where b in (select c from u order by c)
