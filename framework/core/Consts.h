@@ -59,4 +59,16 @@ inline constexpr const char* SNoClipboardPicture = "The clipboard holds no pictu
 inline constexpr const char* SInvalidColor = "'%s' is not a colour";
 inline constexpr const char* SInvalidCursor = "'%s' is not a cursor";
 
+// Data-aware controls: the navigator's button hints.
+inline constexpr const char* SFirstRecord = "First record";
+inline constexpr const char* SPriorRecord = "Prior record";
+inline constexpr const char* SNextRecord = "Next record";
+inline constexpr const char* SLastRecord = "Last record";
+inline constexpr const char* SInsertRecord = "Insert record";
+inline constexpr const char* SDeleteRecord = "Delete record";
+inline constexpr const char* SEditRecord = "Edit record";
+inline constexpr const char* SPostEdit = "Post edit";
+inline constexpr const char* SCancelEdit = "Cancel edit";
+inline constexpr const char* SRefreshRecord = "Refresh data";
+
 }  // namespace fw
