@@ -311,17 +311,17 @@ void TDBNavigator::DrawGlyph(TCanvas* canvas, TNavigateBtn button, const TRect& 
         thick({{-3, -4}, {4, 3}}, 2);
         thick({{3, -4}, {-4, 3}}, 2);
         break;
-      case nbRefresh: {
-        // Three quarters of a circle of radius 4, open at the top right, and an arrow head.
-        std::vector<TPoint> arc;
-        for (int deg = -60; deg <= 210; deg += 15) {
-          double a = deg * 3.14159265358979 / 180.0;
-          arc.push_back({static_cast<int>(std::lround(4 * std::cos(a))), static_cast<int>(std::lround(-4 * std::sin(a)))});
-        }
-        thick(arc, 2);
-        triangle({{1, 1}, {5, 1}, {5, 5}});
+      case nbRefresh:
+        // A ring two pixels thick, open at the upper right, with an arrow head at its end.
+        for (int py = -5; py <= 4; ++py)
+          for (int px = -5; px <= 4; ++px) {
+            double fx = px + 0.5, fy = py + 0.5;
+            double d = std::sqrt(fx * fx + fy * fy);
+            double angle = std::atan2(-fy, fx) * 180.0 / 3.14159265358979;
+            if (d >= 3.0 && d <= 5.0 && !(angle > 5 && angle < 80)) bar(px, py, px + 1, py + 1);
+          }
+        triangle({{1, -1}, {7, -1}, {4, -4}});
         break;
-      }
     }
   };
   if (enabled) {
