@@ -393,7 +393,10 @@ void TDBGrid::BuildColumns() {
   ScrollToSelected();
 }
 
-int TDBGrid::GetRowHeight() const { return GetTextMetrics(*GetFont()).tmHeight + 4; }
+int TDBGrid::GetRowHeight() const {
+  if (FRowHeight < 0) FRowHeight = GetTextMetrics(*GetFont()).tmHeight + 4;
+  return FRowHeight;
+}
 
 int TDBGrid::TitleHeight() const { return FOptions.Contains(dgTitles) ? GetRowHeight() + RowLineWidth() : 0; }
 
@@ -484,6 +487,7 @@ void TDBGrid::Resize() {
 }
 
 void TDBGrid::FontChanged() {
+  FRowHeight = -1;
   TCustomControl::FontChanged();
   BuildColumns();
   UpdateRowCount();

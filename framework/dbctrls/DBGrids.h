@@ -258,6 +258,7 @@ class TDBGrid : public TCustomControl {
   bool FReadOnly = false;
   int FSelected = 0;
   int FLeftCol = 0;
+  mutable int FRowHeight = -1;  // measured from the font when first asked for
 
   bool FEditorShown = false;
   bool FEditModified = false;

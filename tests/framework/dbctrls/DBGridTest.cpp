@@ -294,6 +294,15 @@ TEST_F(DBGridTest, InsertAndDeleteKeys) {
   TypeKey(Grid, Qt::Key_Delete, Qt::ControlModifier);
   EXPECT_EQ(ColumnTexts(1), "Alice|Dmitry|Erik");
   EXPECT_EQ(Messages.Log.size(), 2u);
+  // An untouched new record goes when the focus leaves the grid (dgCancelOnExit).
+  auto* other = Place<TEdit>("Other", 10, 250, 100, 21);
+  TypeKey(Grid, Qt::Key_Insert);
+  ASSERT_EQ(People->GetState(), dsInsert);
+  ClickAt(other);
+  EXPECT_TRUE(other->Focused());
+  EXPECT_EQ(People->GetState(), dsBrowse);
+  EXPECT_EQ(People->GetRecordCount(), 3);
+  Grid->SetFocus();
   // Neither key acts on a read-only grid or dataset.
   for (bool gridReadOnly : {true, false}) {
     Grid->SetReadOnly(gridReadOnly);
@@ -528,6 +537,21 @@ TEST_F(DBGridTest, ScreenshotOfAFormWithAGridANavigatorAndALabel) {
   };
   EXPECT_GT(glyphDark(nbNext), 5);
   EXPECT_EQ(glyphDark(nbPost), 0);
+
+  // The in-place editor: the cell white with the typed text and part of it selected, the
+  // indicator showing the edit state, the navigator's Post enabled.
+  TypeKey(Grid, Qt::Key_F2);
+  TypeKey(Grid, Qt::Key_End);
+  TypeText(Grid, " Z");
+  TypeKey(Grid, Qt::Key_Left, Qt::ShiftModifier);
+  ProcessEvents();
+  std::string editing = std::string(QOR_BINARY_DIR) + "/dbgrid-editor.png";
+  ASSERT_TRUE(qt::SaveWindowImage(Form, 1, editing));
+  QImage edited(QString::fromStdString(editing));
+  EXPECT_EQ(edited.pixelColor(Grid->GetLeft() + current.Right - 3, Grid->GetTop() + current.Top + 3), QColor(255, 255, 255));
+  EXPECT_GT(DarkPixels(edited, QRect(Grid->GetLeft() + current.Left, Grid->GetTop() + current.Top, 30, current.Height())), 10);
+  TRect post = nav->ButtonRect(nbPost);
+  EXPECT_GT(DarkPixels(edited, QRect(nav->GetLeft() + post.Left + 4, nav->GetTop() + 4, post.Width() - 8, post.Height() - 8)), 5);
 }
 
 }  // namespace
