@@ -209,6 +209,7 @@ const TClassInfo& TDBGrid::StaticClass() {
           .Prop("Options", &TDBGrid::GetOptions, &TDBGrid::SetOptions)
           .Default(static_cast<std::int64_t>(kDefaultGridOptions.ToInt()))
           .Prop("ReadOnly", &TDBGrid::GetReadOnly, &TDBGrid::SetReadOnly).Default(0)
+          .Prop("TitleFont", &TDBGrid::GetTitleFont, &TDBGrid::SetTitleFont).Stored(&TDBGrid::IsTitleFontStored)
           .Build();
   return info;
 }
@@ -216,7 +217,10 @@ const TClassInfo& TDBGrid::StaticClass() {
 TDBGrid::TDBGrid(TComponent* owner)
     : TCustomControl(owner),
       FDataLink(std::make_unique<TGridDataLink>(this)),
-      FColumns(std::make_unique<TDBGridColumns>(this)) {
+      FColumns(std::make_unique<TDBGridColumns>(this)),
+      FTitleFont(std::make_unique<TFont>()) {
+  FTitleFont->Assign(GetFont());
+  FTitleFont->SetOnChange(Method<&TDBGrid::TitleFontChanged>(this));
   InitColor(clWindow);
   FControlStyle.Include(csOpaque);
   FControlStyle.Exclude(csDoubleClicks);
@@ -229,6 +233,7 @@ TDBGrid::~TDBGrid() {
   // The link's last notifications find the grid destroying and do nothing.
   Destroying();
   FDataLink->SetDataSource(nullptr);
+  FTitleFont->SetOnChange(nullptr);
 }
 
 TDataLink* TDBGrid::GetDataLink() const { return FDataLink.get(); }
@@ -264,6 +269,7 @@ void TDBGrid::Loaded() {
 void TDBGrid::SetOptions(TDBGridOptions v) {
   if (v == FOptions) return;
   FOptions = v;
+  FRowHeight = -1;
   if (FOptions.Contains(dgRowSelect) || !FOptions.Contains(dgEditing)) HideEditor(false);
   BuildColumns();
   UpdateRowCount();
@@ -303,7 +309,7 @@ std::string TDBGrid::CellText(int column, int row) const {
 int TDBGrid::DefaultColumnWidth(const TField* field, const std::string& title) const {
   TTextMetric tm = GetTextMetrics(*GetFont());
   int width = field ? field->GetDisplayWidth() * tm.tmAveCharWidth + 2 * kCellMargin : 64;
-  if (FOptions.Contains(dgTitles)) width = std::max(width, TextWidthOf(*GetFont(), title) + 2 * kCellMargin);
+  if (FOptions.Contains(dgTitles)) width = std::max(width, TextWidthOf(*FTitleFont, title) + 2 * kCellMargin);
   return width;
 }
 
@@ -394,7 +400,11 @@ void TDBGrid::BuildColumns() {
 }
 
 int TDBGrid::GetRowHeight() const {
-  if (FRowHeight < 0) FRowHeight = GetTextMetrics(*GetFont()).tmHeight + 4;
+  if (FRowHeight < 0) {
+    int h = GetTextMetrics(*GetFont()).tmHeight;
+    if (FOptions.Contains(dgTitles)) h = std::max(h, GetTextMetrics(*FTitleFont).tmHeight);
+    FRowHeight = h + 4;
+  }
   return FRowHeight;
 }
 
@@ -486,8 +496,21 @@ void TDBGrid::Resize() {
   Invalidate();
 }
 
+void TDBGrid::TitleFontChanged(TObject*) {
+  if (!FCopyingTitleFont) FTitleFontSet = true;
+  FRowHeight = -1;
+  if (HasState(csDestroying)) return;
+  BuildColumns();
+  UpdateRowCount();
+  Invalidate();
+}
+
 void TDBGrid::FontChanged() {
   FRowHeight = -1;
+  if (!FTitleFontSet && FTitleFont) {
+    TRestore<bool> copying(FCopyingTitleFont, true);
+    FTitleFont->Assign(GetFont());
+  }
   TCustomControl::FontChanged();
   BuildColumns();
   UpdateRowCount();
@@ -520,7 +543,9 @@ TRect TDBGrid::ScrollThumbRect() const {
   int track = trackBottom - trackTop;
   if (track < 8) return {};
   int thumb = std::max(8, static_cast<int>(static_cast<long long>(track) * visible / count));
-  int recNo = std::max(1, ds->GetRecNo());
+  // A new record has no position; the scroll bar stays where it was.
+  int recNo = ds->GetRecNo() > 0 ? ds->GetRecNo() : FLastRecNo;
+  FLastRecNo = recNo;
   double share = static_cast<double>(recNo - 1) / (count - 1);
   int top = trackTop + static_cast<int>(std::lround(share * (track - thumb)));
   TRect sb = ScrollBarRect();
@@ -1032,7 +1057,7 @@ void TDBGrid::Paint() {
       if (r.IsEmpty()) break;
       PaintFixedCell(c, {r.Left, r.Top, std::min(r.Right + cl, static_cast<int>(area.Right)), r.Bottom + rl});
       c->GetBrush()->SetStyle(bsClear);
-      c->GetFont()->SetColor(clBtnText);
+      c->SetFont(FTitleFont.get());
       c->TextRect({r.Left, r.Top, r.Right - 1, r.Bottom}, r.Left + kCellMargin, r.Top + (rh - c->TextHeight("Wg")) / 2,
                   FCols[static_cast<std::size_t>(col)].Title);
       c->GetBrush()->SetStyle(bsSolid);

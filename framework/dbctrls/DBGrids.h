@@ -136,6 +136,10 @@ class TDBGrid : public TCustomControl {
   void SetOptions(TDBGridOptions v);
   bool GetReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool v);
+  /// The font of the titles: the grid's font until it is set on its own.
+  TFont* GetTitleFont() const { return FTitleFont.get(); }
+  void SetTitleFont(const TFont* font) { FTitleFont->Assign(font); }
+  bool IsTitleFontStored() const { return FTitleFontSet; }
   TDataLink* GetDataLink() const;
 
   /// The columns on show: one per visible column of Columns, or per visible field.
@@ -214,6 +218,7 @@ class TDBGrid : public TCustomControl {
   void EditingChanged();
   void UpdateData();
   void ColumnsChanged() { LayoutChanged(); }
+  void TitleFontChanged(TObject* sender);
 
   /// Rebuilds the columns on show and the row count.
   void BuildColumns();
@@ -258,7 +263,11 @@ class TDBGrid : public TCustomControl {
   bool FReadOnly = false;
   int FSelected = 0;
   int FLeftCol = 0;
-  mutable int FRowHeight = -1;  // measured from the font when first asked for
+  mutable int FRowHeight = -1;  // measured from the fonts when first asked for
+  mutable int FLastRecNo = 1;   // the position shown by the scroll bar while inserting
+  std::unique_ptr<TFont> FTitleFont;
+  bool FTitleFontSet = false;
+  bool FCopyingTitleFont = false;
 
   bool FEditorShown = false;
   bool FEditModified = false;

@@ -39,6 +39,7 @@ const TClassInfo& TDBNavigator::StaticClass() {
       TClassBuilder<TDBNavigator>("TDBNavigator", &TCustomControl::StaticClass())
           .Prop("ConfirmDelete", &TDBNavigator::GetConfirmDelete, &TDBNavigator::SetConfirmDelete).Default(1)
           .Prop("DataSource", &TDBNavigator::GetDataSource, &TDBNavigator::SetDataSource)
+          .Prop("Flat", &TDBNavigator::GetFlat, &TDBNavigator::SetFlat).Default(0)
           .Prop("Hints", &TDBNavigator::GetHints, &TDBNavigator::SetHints).Stored(&TDBNavigator::IsHintsStored)
           .Prop("VisibleButtons", &TDBNavigator::GetVisibleButtons, &TDBNavigator::SetVisibleButtons)
           .Default(static_cast<std::int64_t>(kAllNavButtons.ToInt()))
@@ -82,6 +83,12 @@ void TDBNavigator::SetVisibleButtons(TButtonSet v) {
   if (v == FVisibleButtons) return;
   FVisibleButtons = v;
   FPressed = -1;
+  Invalidate();
+}
+
+void TDBNavigator::SetFlat(bool v) {
+  if (v == FFlat) return;
+  FFlat = v;
   Invalidate();
 }
 
@@ -256,7 +263,7 @@ void TDBNavigator::Paint() {
     if (!FVisibleButtons.Contains(b)) continue;
     TRect r = ButtonRect(b);
     bool pressed = FPressed == i && FPressedIn;
-    DrawFrameControl(c, r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u));
+    DrawFrameControl(c, r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0u) | (FFlat ? DFCS_FLAT : 0u));
     TRect g = r;
     if (pressed) g = {r.Left + 1, r.Top + 1, r.Right + 1, r.Bottom + 1};
     DrawGlyph(c, b, g, IsButtonEnabled(b));

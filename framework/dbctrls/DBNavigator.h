@@ -43,6 +43,9 @@ class TDBNavigator : public TCustomControl {
   void SetDataSource(TDataSource* source);
   TButtonSet GetVisibleButtons() const { return FVisibleButtons; }
   void SetVisibleButtons(TButtonSet v);
+  /// Buttons drawn with a flat one-pixel frame.
+  bool GetFlat() const { return FFlat; }
+  void SetFlat(bool v);
   bool GetConfirmDelete() const { return FConfirmDelete; }
   void SetConfirmDelete(bool v) { FConfirmDelete = v; }
   /// Hints of the buttons, one line per button in button order; an empty or missing line
@@ -88,6 +91,7 @@ class TDBNavigator : public TCustomControl {
   std::unique_ptr<TStringList> FHints;
   TButtonSet FVisibleButtons = kAllNavButtons;
   bool FConfirmDelete = true;
+  bool FFlat = false;
   int FPressed = -1;       // the button held down by the mouse
   bool FPressedIn = false;  // the mouse is over the held button
   int FFocusedButton = nbFirst;

@@ -377,6 +377,21 @@ TEST_F(DBGridTest, OptionsShapeTheGrid) {
   EXPECT_EQ(Grid->GetDataLink()->GetBufferCount(), 96 / 17);
 }
 
+TEST_F(DBGridTest, TheTitleFontFollowsTheFontUntilSetOnItsOwn) {
+  OpenPeople();
+  int before = Grid->GetRowHeight();
+  Grid->GetFont()->SetSize(12);
+  EXPECT_EQ(Grid->GetTitleFont()->GetSize(), 12);
+  EXPECT_FALSE(Grid->IsTitleFontStored());
+  EXPECT_GT(Grid->GetRowHeight(), before);
+  Grid->GetTitleFont()->SetSize(14);
+  EXPECT_TRUE(Grid->IsTitleFontStored());
+  Grid->GetFont()->SetSize(8);
+  EXPECT_EQ(Grid->GetTitleFont()->GetSize(), 14);
+  // The rows take the height of the larger font, and fewer of them fit.
+  EXPECT_LT(Grid->GetDataLink()->GetBufferCount(), 9);
+}
+
 TEST_F(DBGridTest, ColumnsKeepTheCurrentColumnInSight) {
   OpenPeople();
   FocusGrid();
@@ -405,6 +420,7 @@ const char* const kGridForm = R"(object GridForm: TForm
     Options = [dgTitles, dgIndicator, dgColLines, dgRowLines, dgTabs]
     ReadOnly = True
     TabOrder = 0
+    TitleFont.Style = [fsBold]
     Columns = <
       item
         FieldName = 'Name'
@@ -443,6 +459,8 @@ TEST_F(DBGridTest, ColumnsFromAFormFile) {
   EXPECT_EQ(grid->GetDisplayWidth(1), grid->DefaultColumnWidth(LangName, "Language"));
   EXPECT_EQ(grid->GetDisplayTitle(2), "Active");
   EXPECT_EQ(grid->GetColumns()->GetItem(3)->GetAlignment(), taCenter);
+  EXPECT_EQ(grid->GetTitleFont()->GetStyle(), TFontStyles{fsBold});
+  EXPECT_TRUE(grid->GetFont()->GetStyle().Empty());
   EXPECT_EQ(grid->CellText(0, 1), "Boris");
   EXPECT_EQ(grid->CellText(1, 1), "Русский");
   // Written back, the columns keep what was set and leave the defaults out.

@@ -203,6 +203,7 @@ const char* const kNavForm = R"(object NavForm: TForm
     DataSource = DataDM.Source
     VisibleButtons = [nbFirst, nbLast]
     ConfirmDelete = False
+    Flat = True
     Hints.Strings = (
       'To the start')
   end
@@ -218,6 +219,7 @@ TEST_F(DBNavigatorTest, ComesFromAFormFile) {
   EXPECT_EQ(nav->GetDataSource(), Source);
   EXPECT_EQ(nav->GetVisibleButtons(), (TButtonSet{nbFirst, nbLast}));
   EXPECT_FALSE(nav->GetConfirmDelete());
+  EXPECT_TRUE(nav->GetFlat());
   EXPECT_EQ(nav->GetButtonHint(nbFirst), "To the start");
   EXPECT_EQ(nav->ButtonRect(nbLast), (TRect{50, 0, 100, 25}));
   nav->BtnClick(nbLast);
