@@ -325,6 +325,7 @@ void TDBGrid::LinkActive() {
 
 void TDBGrid::LayoutChanged() {
   if (HasState(csDestroying)) return;
+  HideEditor(false);  // its column may show another field now
   BuildColumns();
   UpdateRowCount();
   DataChanged();
