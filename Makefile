@@ -36,7 +36,7 @@ example: build
 # Every layer again, under AddressSanitizer and UndefinedBehaviorSanitizer (the window
 # layer's tests run clean there, Qt's own allocations included).
 ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests fw_engine_tests qor_base_tests demo_tests \
-              fw_ui_tests qor_visual_tests example_tests
+              fw_ui_tests qor_visual_tests example_tests fw_dbctrls_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS) --target $(ASAN_TESTS)
@@ -87,9 +87,10 @@ test-fuzz: fuzz-build
 # Benchmarks (optimised build, run by hand).
 bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DQOR_BUILD_BENCH=ON -DQOR_BUILD_TESTS=OFF
-	cmake --build build-bench -j $(JOBS) --target qor_data_bench qor_engine_bench
+	cmake --build build-bench -j $(JOBS) --target qor_data_bench qor_engine_bench qor_grid_bench
 	build-bench/bench/qor_data_bench
 	build-bench/bench/qor_engine_bench
+	build-bench/bench/qor_grid_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) build-bench

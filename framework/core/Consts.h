@@ -120,4 +120,16 @@ inline constexpr const char* SStoreNoParamName = "parameter without a name";
 inline constexpr const char* SStoreSecondDriver = "second DRIVER line of alias '%s'";
 inline constexpr const char* SStoreEmptyDriver = "empty DRIVER of alias '%s'";
 
+// Data-aware controls: the navigator's button hints.
+inline constexpr const char* SFirstRecord = "First record";
+inline constexpr const char* SPriorRecord = "Prior record";
+inline constexpr const char* SNextRecord = "Next record";
+inline constexpr const char* SLastRecord = "Last record";
+inline constexpr const char* SInsertRecord = "Insert record";
+inline constexpr const char* SDeleteRecord = "Delete record";
+inline constexpr const char* SEditRecord = "Edit record";
+inline constexpr const char* SPostEdit = "Post edit";
+inline constexpr const char* SCancelEdit = "Cancel edit";
+inline constexpr const char* SRefreshRecord = "Refresh data";
+
 }  // namespace fw
