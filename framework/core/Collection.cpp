@@ -4,6 +4,7 @@
 
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/TypInfo.h"
 
 namespace fw {
@@ -102,14 +103,9 @@ void TCollection::Assign(const TPersistent* source) {
   }
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* item : other->FItems) Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit endUpdate([this] { EndUpdate(); });
+  Clear();
+  for (TCollectionItem* item : other->FItems) Add()->Assign(item);
 }
 
 void TCollection::EndUpdate() {

@@ -47,20 +47,20 @@ TDataSet::TDataSet(TComponent* owner)
     : TComponent(owner), FFieldDefs(std::make_unique<TFieldDefs>(this)) {}
 
 TDataSet::~TDataSet() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
   while (!FDataSources.empty()) FDataSources.back()->SetDataSet(nullptr);
   // Fields owned by others leave; default fields (owned by us) go with our components.
   for (TField* f : std::vector<TField*>(FFields)) f->FDataSet = nullptr;
   FFields.clear();
 }
 
-void TDataSet::SetName(const std::string& name) { TComponent::SetName(name); }
-
-void TDataSet::DatabaseErrorOf(const std::string& message) const { DatabaseError(message, this); }
+void TDataSet::CloseOnDestroy() noexcept {
+  Destroying();
+  try {
+    SetActive(false);
+  } catch (...) {
+  }
+}
 
 void TDataSet::CheckActive() const {
   if (FState == dsInactive) DatabaseError(SDataSetClosed, this);
@@ -269,22 +269,25 @@ std::int64_t TDataSet::BufferRowId(int index) const {
   return FBuffers[static_cast<std::size_t>(index)].RowId;
 }
 
-void TDataSet::CalculateFields(TRecordBuffer& buffer) {
-  // Fields read the buffer being computed while the state is dsCalcFields.
+void TDataSet::CalculateFields(TRecordBuffer& buffer) { ComputeCalcFields(buffer, true); }
+
+/*
+** Computes the lookup fields of `buffer` and, with `all`, clears the calculated area first
+** and fires OnCalcFields. Fields read the buffer being computed: it is swapped into
+** FCalcBuffer and the state is dsCalcFields until the end, whatever a handler raises.
+*/
+void TDataSet::ComputeCalcFields(TRecordBuffer& buffer, bool all) {
   std::swap(FCalcBuffer, buffer);
-  TRestore<TDataSetState> saver(FState, dsCalcFields);
-  struct SwapBack {
-    TRecordBuffer& a;
-    TRecordBuffer& b;
-    ~SwapBack() { std::swap(a, b); }
-  } back{FCalcBuffer, buffer};
-  for (TField* f : FCalcFieldList) {
-    auto* p = FCalcBuffer.Data.data() + f->GetOffset();
-    std::memset(p, 0, static_cast<std::size_t>(1 + std::max(0, f->GetDataSize())));
-  }
+  TRestore<TDataSetState> state(FState, dsCalcFields);
+  TScopeExit swapBack([&] { std::swap(FCalcBuffer, buffer); });
+  if (all)
+    for (TField* f : FCalcFieldList) {
+      auto* p = FCalcBuffer.Data.data() + f->GetOffset();
+      std::memset(p, 0, static_cast<std::size_t>(1 + std::max(0, f->GetDataSize())));
+    }
   for (TField* f : FCalcFieldList)
     if (f->GetFieldKind() == fkLookup) f->CalcLookupValue();
-  DoOnCalcFields();
+  if (all) DoOnCalcFields();
 }
 
 // ---- navigation -----------------------------------------------------------------------
@@ -470,19 +473,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
       FModified = true;
       if (!FCalcFieldList.empty() && FCurrent) {
         // AutoCalcFields off: only the lookup values follow the edit at once.
-        if (FAutoCalcFields) {
-          CalculateFields(*FCurrent);
-        } else {
-          std::swap(FCalcBuffer, *FCurrent);
-          TRestore<TDataSetState> saver(FState, dsCalcFields);
-          struct SwapBack {
-            TRecordBuffer& a;
-            TRecordBuffer& b;
-            ~SwapBack() { std::swap(a, b); }
-          } back{FCalcBuffer, *FCurrent};
-          for (TField* f : FCalcFieldList)
-            if (f->GetFieldKind() == fkLookup) f->CalcLookupValue();
-        }
+        ComputeCalcFields(*FCurrent, FAutoCalcFields);
       }
     }
     field->Change();
@@ -763,10 +754,6 @@ void TDataSet::GetChildren(const std::function<void(TComponent*)>& proc, TCompon
     if (!FDefaultFields && f->GetOwner() == root) proc(f);
 }
 
-void TDataSet::Notification(TComponent* component, TOperation operation) {
-  TComponent::Notification(component, operation);
-}
-
 // ---- searching --------------------------------------------------------------------------
 
 bool TDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValues,
@@ -785,13 +772,7 @@ bool TDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValu
     if (!keys[i].IsNull() && fields[i]->GetDataType() == ftString) keyText[i] = keys[i].AsString();
   TRecordBuffer buf;
   InitBuffer(buf);
-  TRecordBuffer* saved = FCurrent;
-  FCurrent = &buf;
-  struct Restore {
-    TRecordBuffer*& cur;
-    TRecordBuffer* saved;
-    ~Restore() { cur = saved; }
-  } restore{FCurrent, saved};
+  TRestore<TRecordBuffer*> current(FCurrent, &buf);
   int count = GetViewCount();
   for (int pos = 0; pos < count; ++pos) {
     LoadRow(GetViewRow(pos), buf);
@@ -839,19 +820,14 @@ bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TL
 Variant TDataSet::Lookup(const std::string& keyFields, const Variant& keyValues,
                          const std::string& resultFields) {
   CheckActive();
-  int saved = FCursorPos;
-  if (!LocateRecord(keyFields, keyValues, {}, true)) return {};
   TRecordBuffer buf;
-  InitBuffer(buf);
-  LoadRow(GetViewRow(FCursorPos), buf);
-  FCursorPos = saved;
-  TRecordBuffer* cur = FCurrent;
-  FCurrent = &buf;
-  struct Restore {
-    TRecordBuffer*& c;
-    TRecordBuffer* s;
-    ~Restore() { c = s; }
-  } restore{FCurrent, cur};
+  {
+    TRestore<int> cursor(FCursorPos);
+    if (!LocateRecord(keyFields, keyValues, {}, true)) return {};
+    InitBuffer(buf);
+    LoadRow(GetViewRow(FCursorPos), buf);
+  }
+  TRestore<TRecordBuffer*> current(FCurrent, &buf);
   if (!FCalcFieldList.empty()) CalculateFields(buf);
   return GetFieldValues(resultFields);
 }
@@ -945,12 +921,8 @@ bool TDataSet::BufferAccepted(const TRecordBuffer& record) {
 }
 
 bool TDataSet::FilterCalcBuffer() {
-  TRestore<TDataSetState> saver(FState, dsFilter);
-  FInCalc = true;
-  struct Off {
-    bool& b;
-    ~Off() { b = false; }
-  } off{FInCalc};
+  TRestore<TDataSetState> state(FState, dsFilter);
+  TRestore<bool> inCalc(FInCalc, true);
   bool accept = true;
   if (FFilterExpr) {
     try {

@@ -239,10 +239,8 @@ class TDataSet : public TComponent {
   /// The data source of a master, when the dataset follows one.
   virtual TDataSource* GetDataSource() const { return nullptr; }
 
-  void Notification(TComponent* component, TOperation operation) override;
   void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const override;
   void Loaded() override;
-  void SetName(const std::string& name) override;
 
  protected:
   // ---- steps that subclasses extend (the "Do" steps fire the events)
@@ -295,8 +293,12 @@ class TDataSet : public TComponent {
   bool BufferAccepted(const TRecordBuffer& record);
   bool HasFilter() const;
   const std::vector<TField*>& DataFields() const { return FDataFieldList; }
-  [[noreturn]] void DatabaseErrorOf(const std::string& message) const;
   void SetState(TDataSetState state);
+  /// The first statement of the destructor of every dataset class that overrides a step of
+  /// closing (InternalClose, DoBeforeClose, ...): marks the dataset as being destroyed and
+  /// closes it, dropping errors. TDataSet's own destructor cannot close for them: once a
+  /// C++ destructor runs, virtual calls no longer reach the overrides of derived classes.
+  void CloseOnDestroy() noexcept;
 
  private:
   void OpenCursor();
@@ -309,6 +311,7 @@ class TDataSet : public TComponent {
   int CursorPosition() const;
   void BeginInsertAppend(bool append);
   void CheckRequiredFields();
+  void ComputeCalcFields(TRecordBuffer& buffer, bool all);
   void CheckCanModify() const;
   void NotifyLinks(TDataEvent event, std::intptr_t info);
   void RebuildFilter();

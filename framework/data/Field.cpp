@@ -6,6 +6,7 @@
 
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/data/DataSet.h"
@@ -207,17 +208,14 @@ void TField::BindLookup() {
 
 void TField::RefreshLookupList() {
   if (!FLookupDataSet) return;
-  bool wasActive = FLookupDataSet->GetActive();
-  FLookupDataSet->Open();
-  struct Restore {
-    TDataSet* ds;
-    bool active;
-    ~Restore() {
-      ds->EnableControls();
-      if (!active) ds->Close();
-    }
-  } restore{FLookupDataSet, wasActive};
-  FLookupDataSet->DisableControls();
+  TDataSet* lookup = FLookupDataSet;
+  bool wasActive = lookup->GetActive();
+  lookup->Open();
+  lookup->DisableControls();
+  TScopeExit restore([lookup, wasActive] {
+    lookup->EnableControls();
+    if (!wasActive) lookup->Close();
+  });
   FLookupList.Clear();
   FLookupDataSet->GetFieldList(FLookupKeyFields);
   FLookupDataSet->GetFieldList(FLookupResultField);

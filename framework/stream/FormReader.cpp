@@ -7,6 +7,7 @@
 #include "framework/core/Component.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Filer.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/stream/Classes.h"
@@ -157,17 +158,12 @@ class TTreeReader {
 
   void ReadCollectionItems(TCollection* collection, const TFormValue& value) {
     collection->BeginUpdate();
-    try {
-      collection->Clear();
-      for (const TFormItem& item : value.Items) {
-        TCollectionItem* obj = Guard(item.Line, item.Col, [&] { return collection->Add(); });
-        for (const TFormProperty& p : item.Props) ReadProperty(obj, p);
-      }
-    } catch (...) {
-      collection->EndUpdate();
-      throw;
+    TScopeExit endUpdate([collection] { collection->EndUpdate(); });
+    collection->Clear();
+    for (const TFormItem& item : value.Items) {
+      TCollectionItem* obj = Guard(item.Line, item.Col, [&] { return collection->Add(); });
+      for (const TFormProperty& p : item.Props) ReadProperty(obj, p);
     }
-    collection->EndUpdate();
   }
 
  private:
