@@ -292,7 +292,6 @@ class TDataSet : public TComponent {
   /// the filter does, before anything is stored.
   bool BufferAccepted(const TRecordBuffer& record);
   bool HasFilter() const;
-  const std::vector<TField*>& DataFields() const { return FDataFieldList; }
   void SetState(TDataSetState state);
   /// The first statement of the destructor of every dataset class that overrides a step of
   /// closing (InternalClose, DoBeforeClose, ...): marks the dataset as being destroyed and
