@@ -366,7 +366,7 @@ void RefreshDataSet(fw::TDataSet* ds) {
   // the same order the record keeps its bookmark. A bookmark beyond the rows now read
   // raises "Record not found"; the cursor then stays on the first record.
   try {
-    ds->InternalGotoBookmark(bookmark.Get());
+    fw::TDataSetInternals::InternalGotoBookmark(*ds, bookmark.Get());
   } catch (const fw::EDatabaseError&) {
   }
   ds->Resync({fw::rmCenter});
