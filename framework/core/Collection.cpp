@@ -73,7 +73,7 @@ TCollectionItem* TCollection::GetItem(int index) const {
 
 TCollectionItem* TCollection::Add() {
   if (!FItemClass->CreateItem)
-    throw EConvertError(Format("Class %s cannot be created in a collection", {FItemClass->Name()}));
+    throw EConvertError(Format(SCollectionItemClass, {FItemClass->Name()}));
   TCollectionItem* item = FItemClass->CreateItem(this);
   Changed();
   return item;

@@ -178,7 +178,7 @@ void TDataSet::BindFields(bool binding) {
     if (f->GetFieldKind() != fkData) continue;
     int defIndex = FFieldDefs->IndexOf(f->GetFieldName());
     if (defIndex < 0 && FFieldDefs->GetCount() > 0)
-      DatabaseErrorFmt("Field '%s' not found", {f->GetFieldName()}, this);
+      DatabaseErrorFmt(SUnknownField, {f->GetFieldName()}, this);
     f->SetFieldNo(++fieldNo);
     int blobIndex = f->IsBlob() ? blobs++ : -1;
     f->SetOffset(offset, blobIndex);
@@ -403,7 +403,7 @@ int TDataSet::CompareBookmarks(TBookmark a, TBookmark b) const {
 
 void TDataSet::InternalGotoBookmark(TBookmark bookmark) {
   int pos = FindViewPosition(bookmark);
-  if (pos < 0) DatabaseError("Record not found", this);
+  if (pos < 0) DatabaseError(SRecordNotFound, this);
   FCursorPos = pos;
 }
 
@@ -426,7 +426,7 @@ void TDataSet::Resync(TResyncMode mode) {
   }
   int pos = FCursorPos;
   if (mode.Contains(rmExact) && (pos < 0 || pos >= count))
-    DatabaseError("Record not found", this);
+    DatabaseError(SRecordNotFound, this);
   pos = std::clamp(pos, 0, count - 1);
   int first;
   if (mode.Contains(rmCenter)) {
@@ -514,19 +514,19 @@ bool TDataSet::IsLinkedTo(TDataSource* source) const {
 // ---- editing --------------------------------------------------------------------------
 
 void TDataSet::CheckCanModify() const {
-  if (!CanModify()) DatabaseError("Cannot modify a read-only dataset", this);
+  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
 }
 
 void TDataSet::CheckFieldCanModify(const TField* field) const {
   if (FState == dsCalcFields || FInCalc) {
     if (field->GetFieldKind() == fkData)
-      DatabaseErrorFmt("Field '%s' cannot be modified", {field->GetDisplayName()}, this);
+      DatabaseErrorFmt(SFieldReadOnly, {field->GetDisplayName()}, this);
     return;
   }
   if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
-    DatabaseError("Dataset not in edit or insert mode", this);
+    DatabaseError(SNotEditing, this);
   if (field->GetReadOnly() || field->GetFieldKind() != fkData)
-    DatabaseErrorFmt("Field '%s' cannot be modified", {field->GetDisplayName()}, this);
+    DatabaseErrorFmt(SFieldReadOnly, {field->GetDisplayName()}, this);
 }
 
 void TDataSet::BeginInsertAppend(bool append) {
@@ -598,7 +598,7 @@ void TDataSet::Edit() {
 
 void TDataSet::UpdateRecord() {
   if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
-    DatabaseError("Dataset not in edit or insert mode", this);
+    DatabaseError(SNotEditing, this);
   DataEvent(deUpdateRecord, 0);
 }
 
@@ -606,7 +606,7 @@ void TDataSet::CheckRequiredFields() {
   for (TField* f : FDataFieldList)
     if (f->GetRequired() && !f->GetReadOnly() && f->GetFieldKind() == fkData && f->IsNull()) {
       f->FocusControl();
-      DatabaseErrorFmt("Field '%s' must have a value", {f->GetDisplayName()}, this);
+      DatabaseErrorFmt(SFieldRequired, {f->GetDisplayName()}, this);
     }
 }
 
@@ -662,7 +662,7 @@ void TDataSet::Delete() {
     Cancel();
     return;
   }
-  if (IsEmpty()) DatabaseError("Cannot perform this operation on an empty dataset", this);
+  if (IsEmpty()) DatabaseError(SDataSetEmpty, this);
   DataEvent(deCheckBrowseMode, 0);
   if (FState == dsEdit) Cancel();
   CheckCanModify();
@@ -718,7 +718,7 @@ TField* TDataSet::FindField(const std::string& name) const {
 TField* TDataSet::FieldByName(const std::string& name) const {
   TField* f = FindField(name);
   if (!f) {
-    if (GetName().empty()) DatabaseErrorFmt("Field '%s' not found", {name});
+    if (GetName().empty()) DatabaseErrorFmt(SUnknownField, {name});
     DatabaseErrorFmt(SFieldNotFound, {GetName(), name});
   }
   return f;

@@ -127,7 +127,7 @@ void TField::SetFieldKind(TFieldKind kind) {
 
 void TField::SetSize(std::int32_t size) {
   CheckInactive();
-  if (size < 0) throw EDatabaseError(Format("Invalid field size %d", {size}));
+  if (size < 0) throw EDatabaseError(Format(SInvalidFieldSize, {size}));
   FSize = size;
 }
 
@@ -263,7 +263,7 @@ bool TField::GetData(void* buffer) const {
 }
 
 void TField::SetData(const void* buffer) {
-  if (!FDataSet) throw EDatabaseError(Format("Field '%s' has no dataset", {GetDisplayName()}));
+  if (!FDataSet) throw EDatabaseError(Format(SFieldNoDataSet, {GetDisplayName()}));
   FDataSet->CheckFieldCanModify(this);
   TRecordBuffer* rec = FDataSet->GetCurrentBuffer();
   if (!rec || rec->Data.empty()) DatabaseError(SDataSetClosed, FDataSet);
@@ -336,7 +336,7 @@ Variant TField::GetAsVariant() const {
 }
 
 void TField::AccessError(const std::string& typeName) const {
-  DatabaseErrorFmt("Field '%s' cannot hold a value of type %s", {GetDisplayName(), typeName}, FDataSet);
+  DatabaseErrorFmt(SFieldAccessError, {GetDisplayName(), typeName}, FDataSet);
 }
 
 void TField::SetAsVariant(const Variant& v) {
@@ -359,7 +359,7 @@ void TField::SetAsVariant(const Variant& v) {
   } catch (const EDatabaseError&) {
     throw;
   } catch (const Exception& e) {
-    DatabaseErrorFmt("Invalid value for field '%s': %s", {GetDisplayName(), e.Message()}, FDataSet);
+    DatabaseErrorFmt(SFieldValueError, {GetDisplayName(), e.Message()}, FDataSet);
   }
   SetData(tmp.data());
 }
@@ -388,7 +388,7 @@ void TField::SetAsString(const std::string& v) {
     try {                                                                            \
       return v.VarConv();                                                            \
     } catch (const Exception& e) {                                                   \
-      DatabaseErrorFmt("Field '%s': %s", {GetDisplayName(), e.Message()}, FDataSet); \
+      DatabaseErrorFmt(SFieldConvertError, {GetDisplayName(), e.Message()}, FDataSet); \
     }                                                                                \
   }                                                                                  \
   void TField::SetAs##Name(Type v) { SetAsVariant(Variant(v)); }
@@ -541,7 +541,7 @@ const TClassInfo& FieldClassOf(TFieldType type) {
     case ftLargeint: return TLargeintField::StaticClass();
     case ftUnknown: break;
   }
-  throw EDatabaseError("Unknown field type");
+  throw EDatabaseError(SUnknownFieldType);
 }
 
 // ---- field definitions ---------------------------------------------------------------
