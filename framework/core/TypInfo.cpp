@@ -252,7 +252,7 @@ void SetMethodPropByName(TObject* instance, const TPropInfo* prop, TObject* root
                                 {std::string(handlerName), root ? root->ClassName() : "(none)"}));
   if (*m->Signature != *prop->EventSignature)
     throw EPropertyError(Format(SMethodSignature, {m->Name, prop->Name}));
-  SetMethodProp(instance, prop, TMethod{m->Code, root});
+  SetMethodProp(instance, prop, TMethod{m->Code, root, nullptr});
 }
 
 std::string GetMethodName(const TMethod& method, const TObject* root) {

@@ -1,6 +1,7 @@
 #include "framework/data/DataSet.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 #include "framework/core/Consts.h"
@@ -251,6 +252,44 @@ void TDataSet::FillWindow(int first, int activePosition) {
   FActiveRecord = std::clamp(activePosition - first, 0, FRecordCount - 1);
   FCursorPos = first + FActiveRecord;
   FCurrent = &FBuffers[static_cast<std::size_t>(FActiveRecord)];
+  assert(CheckWindow());
+}
+
+/*
+** The record window's invariants, asserted wherever the window is rebuilt or moved (Debug
+** and sanitizer builds; the call sits inside assert). There is a slot position per buffer;
+** the valid records are the first FRecordCount buffers and stand for consecutive view
+** positions, except the new record (-1) of an insert, which is the active one; the active
+** record is a valid one and FCurrent points at it; in browse state the window holds
+** BufferCount buffers and the cursor is the active stored record's position.
+*/
+bool TDataSet::CheckWindow() const {
+  assert(FSlotPos.size() == FBuffers.size());
+  assert(FRecordCount >= 0 && FRecordCount <= static_cast<int>(FBuffers.size()));
+  if (FState == dsBrowse) assert(static_cast<int>(FBuffers.size()) == FBufferCount);
+  if (FRecordCount == 0) {
+    assert(FCurrent == nullptr);
+    return true;
+  }
+  assert(FActiveRecord >= 0 && FActiveRecord < FRecordCount);
+  assert(FCurrent == &FBuffers[static_cast<std::size_t>(FActiveRecord)]);
+  const int count = GetViewCount();
+  int previous = -1;
+  for (int i = 0; i < FRecordCount; ++i) {
+    const int pos = FSlotPos[static_cast<std::size_t>(i)];
+    if (pos < 0) {
+      assert(i == FActiveRecord);
+      continue;
+    }
+    assert(pos < count);
+    assert(previous < 0 || pos == previous + 1);
+    previous = pos;
+  }
+  const int active = FSlotPos[static_cast<std::size_t>(FActiveRecord)];
+  if (FState == dsBrowse && active >= 0) assert(FCursorPos == active);
+  (void)count;
+  (void)active;
+  return true;
 }
 
 TRecordBuffer* TDataSet::GetCurrentBuffer() const {
@@ -375,6 +414,7 @@ int TDataSet::MoveBy(int distance) {
       FillWindow(newFirst, static_cast<int>(target));
     }
   }
+  assert(CheckWindow());
   if (shift == 0 && moved == 0) {
     DoAfterScroll();
     return 0;
@@ -569,6 +609,7 @@ void TDataSet::BeginInsertAppend(bool append) {
   InitBuffer(buf);
   FSlotPos[static_cast<std::size_t>(FActiveRecord)] = -1;
   FCurrent = &buf;
+  assert(CheckWindow());
   if (!FCalcFieldList.empty()) CalculateFields(buf);
   SetState(dsInsert);
   DoOnNewRecord();

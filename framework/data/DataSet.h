@@ -308,6 +308,8 @@ class TDataSet : public TComponent {
   void FillWindow(int first, int activePosition);
   void FillBuffer(int index, int position);
   int CursorPosition() const;
+  /// Asserts the invariants of the record window; true, so that it can be called in assert.
+  bool CheckWindow() const;
   void BeginInsertAppend(bool append);
   void CheckRequiredFields();
   void ComputeCalcFields(TRecordBuffer& buffer, bool all);
