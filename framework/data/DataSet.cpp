@@ -264,6 +264,7 @@ void TDataSet::FillWindow(int first, int activePosition) {
 ** BufferCount buffers and the cursor is the active stored record's position.
 */
 bool TDataSet::CheckWindow() const {
+#ifndef NDEBUG
   assert(FSlotPos.size() == FBuffers.size());
   assert(FRecordCount >= 0 && FRecordCount <= static_cast<int>(FBuffers.size()));
   if (FState == dsBrowse) assert(static_cast<int>(FBuffers.size()) == FBufferCount);
@@ -287,8 +288,7 @@ bool TDataSet::CheckWindow() const {
   }
   const int active = FSlotPos[static_cast<std::size_t>(FActiveRecord)];
   if (FState == dsBrowse && active >= 0) assert(FCursorPos == active);
-  (void)count;
-  (void)active;
+#endif
   return true;
 }
 
