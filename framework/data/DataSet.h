@@ -300,6 +300,12 @@ class TDataSet : public TComponent {
   void CloseOnDestroy() noexcept;
 
  private:
+  // Used by the links and fields only.
+  /// Makes another buffered record the one that fields read (a link walking its rows).
+  void SetActiveRecord(int index);
+  /// The buffer that fields read and write now.
+  TRecordBuffer* GetCurrentBuffer() const;
+
   void OpenCursor();
   void CloseCursor();
   void CreateDefaultFields();
@@ -361,11 +367,6 @@ class TDataSet : public TComponent {
       FAfterInsert, FBeforeEdit, FAfterEdit, FBeforePost, FAfterPost, FBeforeCancel, FAfterCancel,
       FBeforeDelete, FAfterDelete, FBeforeScroll, FAfterScroll, FOnNewRecord, FOnCalcFields;
   TFilterRecordEvent FOnFilterRecord;
-  // The members that only the links and fields use.
-  /// Makes another buffered record the one that fields read (a link walking its rows).
-  void SetActiveRecord(int index);
-  /// The buffer that fields read and write now.
-  TRecordBuffer* GetCurrentBuffer() const;
   friend class TDataLink;
   friend class TField;
   friend class TDataSetInternals;
