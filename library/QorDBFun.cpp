@@ -384,7 +384,7 @@ void RefreshDataSet(fw::TDataSet* ds) {
   // the cursor goes to a neighbour: the nearest row before it that is shown (the new last
   // record when the last one vanished), else the nearest after it.
   try {
-    ds->InternalGotoBookmark(bookmark.Get());
+    fw::TDataSetInternals::InternalGotoBookmark(*ds, bookmark.Get());
   } catch (const fw::EDatabaseError&) {
     GotoNeighbourOf(ds, bookmark.Get());
   }

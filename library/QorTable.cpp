@@ -27,7 +27,7 @@ void AssignSortingList(fw::TDataSet* dataSet, fw::TStringList& own, const fw::TS
     own.Assign(source);
   else
     own.Clear();
-  if (dataSet->GetActive()) dataSet->DataEvent(fw::deDataSetChange, 0);
+  if (dataSet->GetActive()) fw::TDataSetInternals::DataEvent(*dataSet, fw::deDataSetChange, 0);
 }
 
 /// Numbering before a post, for a dataset of an SQL-based database.

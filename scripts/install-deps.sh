@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config make
+  cmake ninja-build g++ clang pkg-config make
   libgtest-dev libgmock-dev libbenchmark-dev
   libutf8proc-dev libsqlite3-dev
   clang libclang-rt-14-dev llvm

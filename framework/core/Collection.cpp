@@ -4,6 +4,7 @@
 
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/TypInfo.h"
 
 namespace fw {
@@ -72,7 +73,7 @@ TCollectionItem* TCollection::GetItem(int index) const {
 
 TCollectionItem* TCollection::Add() {
   if (!FItemClass->CreateItem)
-    throw EConvertError(Format("Class %s cannot be created in a collection", {FItemClass->Name()}));
+    throw EConvertError(Format(SCollectionItemClass, {FItemClass->Name()}));
   TCollectionItem* item = FItemClass->CreateItem(this);
   Changed();
   return item;
@@ -102,14 +103,9 @@ void TCollection::Assign(const TPersistent* source) {
   }
   if (other == this) return;
   BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* item : other->FItems) Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TScopeExit endUpdate([this] { EndUpdate(); });
+  Clear();
+  for (TCollectionItem* item : other->FItems) Add()->Assign(item);
 }
 
 void TCollection::EndUpdate() {

@@ -1,28 +1,42 @@
-// Events as method pointers: a target object and one of its member functions, as one
-// comparable value (TMethod) that can be saved, replaced and put back, and assigned by a
-// handler's name when a form file is read.
+// Events: a handler is a target object and one of its member functions (the form of
+// handlers that form files name), or any callable assigned from code. Either way an event
+// is one comparable value (TMethod) that can be saved, replaced and put back.
 #pragma once
 
+#include <memory>
+#include <type_traits>
 #include <utility>
+
+#include "framework/core/Object.h"
 
 namespace fw {
 
-class TObject;
-
-/// The untyped form of an event: the code (a thunk unique to a class and member) and the
-/// target object. Two methods are equal when both parts are.
+/// The untyped form of an event: the code (a thunk unique to a class and member, or to the
+/// signature of a callable) and the target object. Two methods are equal when both parts
+/// are. A callable assigned from code is held by an object of its own: Data points to it
+/// and Closure keeps it alive while any copy of the event exists.
 struct TMethod {
   using CodePtr = void (*)();
   CodePtr Code = nullptr;
   TObject* Data = nullptr;
+  std::shared_ptr<TObject> Closure;
   bool Assigned() const { return Code != nullptr; }
-  friend bool operator==(const TMethod&, const TMethod&) = default;
+  friend bool operator==(const TMethod& a, const TMethod& b) {
+    return a.Code == b.Code && a.Data == b.Data;
+  }
 };
 
 template <class Sig>
 class TEvent;
 
-/// A typed event: `void(TObject* sender)` and the like.
+/// A typed event: `void(TObject* sender)` and the like. Code assigns a member function
+/// (`fw::Method<&TForm1::Opened>(this)`) or any callable:
+///
+///   dataSet->SetAfterOpen([&](TDataSet* ds) { ++opened; });
+///
+/// A callable's event is assigned and is equal to its own copies only; GetMethod gives a
+/// TMethod that SetMethodProp takes back, and GetMethodName finds no name for it, so a form
+/// file never names such a handler.
 template <class R, class... A>
 class TEvent<R(A...)> {
  public:
@@ -32,21 +46,45 @@ class TEvent<R(A...)> {
   TEvent() = default;
   TEvent(std::nullptr_t) {}
   TEvent(Thunk code, TObject* data) : FCode(code), FData(data) {}
+  template <class F>
+    requires(!std::is_same_v<std::decay_t<F>, TEvent> && !std::is_same_v<std::decay_t<F>, std::nullptr_t> &&
+             std::is_invocable_r_v<R, std::decay_t<F>&, A...>)
+  TEvent(F&& callable) {
+    auto closure = std::make_shared<TClosure<std::decay_t<F>>>(std::forward<F>(callable));
+    FCode = &TClosure<std::decay_t<F>>::Call;
+    FData = closure.get();
+    FClosure = std::move(closure);
+  }
 
   bool Assigned() const { return FCode != nullptr; }
   explicit operator bool() const { return Assigned(); }
   R operator()(A... args) const { return FCode(FData, std::forward<A>(args)...); }
 
+  /// The target object; for a callable, the object that holds it.
   TObject* Data() const { return FData; }
-  TMethod GetMethod() const { return {reinterpret_cast<TMethod::CodePtr>(FCode), FData}; }
-  static TEvent FromMethod(const TMethod& m) { return {reinterpret_cast<Thunk>(m.Code), m.Data}; }
+  TMethod GetMethod() const { return {reinterpret_cast<TMethod::CodePtr>(FCode), FData, FClosure}; }
+  static TEvent FromMethod(const TMethod& m) {
+    TEvent e(reinterpret_cast<Thunk>(m.Code), m.Data);
+    e.FClosure = m.Closure;
+    return e;
+  }
   friend bool operator==(const TEvent& a, const TEvent& b) {
     return a.FCode == b.FCode && a.FData == b.FData;
   }
 
  private:
+  template <class F>
+  struct TClosure : TObject {
+    explicit TClosure(F f) : Func(std::move(f)) {}
+    static R Call(TObject* self, A... args) {
+      return static_cast<TClosure*>(self)->Func(std::forward<A>(args)...);
+    }
+    F Func;
+  };
+
   Thunk FCode = nullptr;
   TObject* FData = nullptr;
+  std::shared_ptr<TObject> FClosure;
 };
 
 using TNotifyEvent = TEvent<void(TObject* sender)>;

@@ -67,19 +67,17 @@ class EComponentError : public Exception {
 /// An argument of Format: a string or an integer.
 class FormatArg {
  public:
-  FormatArg(const std::string& s) : FText(s), FIsInt(false) {}
-  FormatArg(const char* s) : FText(s ? s : ""), FIsInt(false) {}
-  FormatArg(long long v) : FText(std::to_string(v)), FIsInt(true) {}
+  FormatArg(const std::string& s) : FText(s) {}
+  FormatArg(const char* s) : FText(s ? s : "") {}
+  FormatArg(long long v) : FText(std::to_string(v)) {}
   FormatArg(int v) : FormatArg(static_cast<long long>(v)) {}
   FormatArg(long v) : FormatArg(static_cast<long long>(v)) {}
   FormatArg(unsigned v) : FormatArg(static_cast<long long>(v)) {}
   FormatArg(unsigned long v) : FormatArg(static_cast<long long>(v)) {}
   const std::string& Text() const { return FText; }
-  bool IsInt() const { return FIsInt; }
 
  private:
   std::string FText;
-  bool FIsInt;
 };
 
 /// Formats "%s", "%d" and "%%" in order from the arguments (missing ones stay empty).

@@ -3,6 +3,7 @@
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Filer.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 
@@ -15,9 +16,9 @@ const TClassInfo& TStrings::StaticClass() {
 
 void TStrings::Put(int index, const std::string& s) {
   BeginUpdate();
+  TScopeExit endUpdate([this] { EndUpdate(); });
   Delete(index);
   Insert(index, s);
-  EndUpdate();
 }
 
 int TStrings::Add(const std::string& s) {
@@ -28,8 +29,8 @@ int TStrings::Add(const std::string& s) {
 
 void TStrings::AddStrings(const TStrings& other) {
   BeginUpdate();
+  TScopeExit endUpdate([this] { EndUpdate(); });
   for (int i = 0; i < other.GetCount(); ++i) Add(other.Get(i));
-  EndUpdate();
 }
 
 int TStrings::IndexOf(const std::string& s) const {
@@ -49,6 +50,7 @@ std::string TStrings::GetText() const {
 
 void TStrings::SetText(const std::string& text) {
   BeginUpdate();
+  TScopeExit endUpdate([this] { EndUpdate(); });
   Clear();
   std::size_t start = 0;
   while (start < text.size()) {
@@ -61,7 +63,6 @@ void TStrings::SetText(const std::string& text) {
     start = end + 1;
     if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
   }
-  EndUpdate();
 }
 
 std::vector<std::string> TStrings::ToVector() const {
@@ -91,14 +92,9 @@ void TStrings::Assign(const TPersistent* source) {
   if (auto* other = dynamic_cast<const TStrings*>(source)) {
     if (other == this) return;
     BeginUpdate();
-    try {
-      Clear();
-      AddStrings(*other);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    TScopeExit endUpdate([this] { EndUpdate(); });
+    Clear();
+    AddStrings(*other);
     return;
   }
   TPersistent::Assign(source);
@@ -110,9 +106,9 @@ void TStrings::DefineProperties(TFiler* filer) {
       [this](TReader& reader) {
         auto lines = reader.ReadStringList();
         BeginUpdate();
+        TScopeExit endUpdate([this] { EndUpdate(); });
         Clear();
         for (auto& line : lines) Add(line);
-        EndUpdate();
       },
       [this](TWriter& writer) { writer.WriteStringList(ToVector()); }, GetCount() > 0);
 }

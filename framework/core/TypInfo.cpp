@@ -164,7 +164,7 @@ void SetOrdProp(TObject* instance, const TPropInfo* prop, std::int64_t value) {
     inRange = n >= 64 || (static_cast<std::uint64_t>(value) >> n) == 0;
   }
   if (!inRange)
-    throw EConvertError(Format("Value %d out of range for property %s", {value, prop->Name}));
+    throw EConvertError(Format(SPropertyRange, {value, prop->Name}));
   prop->SetOrd(instance, value);
 }
 
@@ -214,7 +214,7 @@ void SetEnumProp(TObject* instance, const TPropInfo* prop, std::string_view name
   CheckKind(prop, prop && prop->Kind == TTypeKind::tkEnumeration, "enumeration");
   int v = prop->EnumType->ValueOf(name);
   if (v < 0)
-    throw EConvertError(Format("Invalid value '%s' for property %s", {std::string(name), prop->Name}));
+    throw EConvertError(Format(SPropertyValue, {std::string(name), prop->Name}));
   SetOrdProp(instance, prop, v);
 }
 
@@ -248,11 +248,11 @@ void SetMethodPropByName(TObject* instance, const TPropInfo* prop, TObject* root
   CheckKind(prop, prop && prop->Kind == TTypeKind::tkMethod, "method");
   const TMethodInfo* m = root ? root->ClassType().FindMethod(handlerName) : nullptr;
   if (!m)
-    throw EPropertyError(Format("Method %s not found in %s",
+    throw EPropertyError(Format(SMethodNotFound,
                                 {std::string(handlerName), root ? root->ClassName() : "(none)"}));
   if (*m->Signature != *prop->EventSignature)
-    throw EPropertyError(Format("Method %s does not match the event %s", {m->Name, prop->Name}));
-  SetMethodProp(instance, prop, TMethod{m->Code, root});
+    throw EPropertyError(Format(SMethodSignature, {m->Name, prop->Name}));
+  SetMethodProp(instance, prop, TMethod{m->Code, root, nullptr});
 }
 
 std::string GetMethodName(const TMethod& method, const TObject* root) {

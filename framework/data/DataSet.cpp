@@ -1,6 +1,7 @@
 #include "framework/data/DataSet.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 
 #include "framework/core/Consts.h"
@@ -47,20 +48,20 @@ TDataSet::TDataSet(TComponent* owner)
     : TComponent(owner), FFieldDefs(std::make_unique<TFieldDefs>(this)) {}
 
 TDataSet::~TDataSet() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
   while (!FDataSources.empty()) FDataSources.back()->SetDataSet(nullptr);
   // Fields owned by others leave; default fields (owned by us) go with our components.
   for (TField* f : std::vector<TField*>(FFields)) f->FDataSet = nullptr;
   FFields.clear();
 }
 
-void TDataSet::SetName(const std::string& name) { TComponent::SetName(name); }
-
-void TDataSet::DatabaseErrorOf(const std::string& message) const { DatabaseError(message, this); }
+void TDataSet::CloseOnDestroy() noexcept {
+  Destroying();
+  try {
+    SetActive(false);
+  } catch (...) {
+  }
+}
 
 void TDataSet::CheckActive() const {
   if (FState == dsInactive) DatabaseError(SDataSetClosed, this);
@@ -178,7 +179,7 @@ void TDataSet::BindFields(bool binding) {
     if (f->GetFieldKind() != fkData) continue;
     int defIndex = FFieldDefs->IndexOf(f->GetFieldName());
     if (defIndex < 0 && FFieldDefs->GetCount() > 0)
-      DatabaseErrorFmt("Field '%s' not found", {f->GetFieldName()}, this);
+      DatabaseErrorFmt(SUnknownField, {f->GetFieldName()}, this);
     f->SetFieldNo(++fieldNo);
     int blobIndex = f->IsBlob() ? blobs++ : -1;
     f->SetOffset(offset, blobIndex);
@@ -251,6 +252,44 @@ void TDataSet::FillWindow(int first, int activePosition) {
   FActiveRecord = std::clamp(activePosition - first, 0, FRecordCount - 1);
   FCursorPos = first + FActiveRecord;
   FCurrent = &FBuffers[static_cast<std::size_t>(FActiveRecord)];
+  assert(CheckWindow());
+}
+
+/*
+** The record window's invariants, asserted wherever the window is rebuilt or moved (Debug
+** and sanitizer builds; the call sits inside assert). There is a slot position per buffer;
+** the valid records are the first FRecordCount buffers and stand for consecutive view
+** positions, except the new record (-1) of an insert, which is the active one; the active
+** record is a valid one and FCurrent points at it; in browse state the window holds
+** BufferCount buffers and the cursor is the active stored record's position.
+*/
+bool TDataSet::CheckWindow() const {
+#ifndef NDEBUG
+  assert(FSlotPos.size() == FBuffers.size());
+  assert(FRecordCount >= 0 && FRecordCount <= static_cast<int>(FBuffers.size()));
+  if (FState == dsBrowse) assert(static_cast<int>(FBuffers.size()) == FBufferCount);
+  if (FRecordCount == 0) {
+    assert(FCurrent == nullptr);
+    return true;
+  }
+  assert(FActiveRecord >= 0 && FActiveRecord < FRecordCount);
+  assert(FCurrent == &FBuffers[static_cast<std::size_t>(FActiveRecord)]);
+  const int count = GetViewCount();
+  int previous = -1;
+  for (int i = 0; i < FRecordCount; ++i) {
+    const int pos = FSlotPos[static_cast<std::size_t>(i)];
+    if (pos < 0) {
+      assert(i == FActiveRecord);
+      continue;
+    }
+    assert(pos < count);
+    assert(previous < 0 || pos == previous + 1);
+    previous = pos;
+  }
+  const int active = FSlotPos[static_cast<std::size_t>(FActiveRecord)];
+  if (FState == dsBrowse && active >= 0) assert(FCursorPos == active);
+#endif
+  return true;
 }
 
 TRecordBuffer* TDataSet::GetCurrentBuffer() const {
@@ -269,22 +308,25 @@ std::int64_t TDataSet::BufferRowId(int index) const {
   return FBuffers[static_cast<std::size_t>(index)].RowId;
 }
 
-void TDataSet::CalculateFields(TRecordBuffer& buffer) {
-  // Fields read the buffer being computed while the state is dsCalcFields.
+void TDataSet::CalculateFields(TRecordBuffer& buffer) { ComputeCalcFields(buffer, true); }
+
+/*
+** Computes the lookup fields of `buffer` and, with `all`, clears the calculated area first
+** and fires OnCalcFields. Fields read the buffer being computed: it is swapped into
+** FCalcBuffer and the state is dsCalcFields until the end, whatever a handler raises.
+*/
+void TDataSet::ComputeCalcFields(TRecordBuffer& buffer, bool all) {
   std::swap(FCalcBuffer, buffer);
-  TRestore<TDataSetState> saver(FState, dsCalcFields);
-  struct SwapBack {
-    TRecordBuffer& a;
-    TRecordBuffer& b;
-    ~SwapBack() { std::swap(a, b); }
-  } back{FCalcBuffer, buffer};
-  for (TField* f : FCalcFieldList) {
-    auto* p = FCalcBuffer.Data.data() + f->GetOffset();
-    std::memset(p, 0, static_cast<std::size_t>(1 + std::max(0, f->GetDataSize())));
-  }
+  TRestore<TDataSetState> state(FState, dsCalcFields);
+  TScopeExit swapBack([&] { std::swap(FCalcBuffer, buffer); });
+  if (all)
+    for (TField* f : FCalcFieldList) {
+      auto* p = FCalcBuffer.Data.data() + f->GetOffset();
+      std::memset(p, 0, static_cast<std::size_t>(1 + std::max(0, f->GetDataSize())));
+    }
   for (TField* f : FCalcFieldList)
     if (f->GetFieldKind() == fkLookup) f->CalcLookupValue();
-  DoOnCalcFields();
+  if (all) DoOnCalcFields();
 }
 
 // ---- navigation -----------------------------------------------------------------------
@@ -372,6 +414,7 @@ int TDataSet::MoveBy(int distance) {
       FillWindow(newFirst, static_cast<int>(target));
     }
   }
+  assert(CheckWindow());
   if (shift == 0 && moved == 0) {
     DoAfterScroll();
     return 0;
@@ -400,7 +443,7 @@ int TDataSet::CompareBookmarks(TBookmark a, TBookmark b) const {
 
 void TDataSet::InternalGotoBookmark(TBookmark bookmark) {
   int pos = FindViewPosition(bookmark);
-  if (pos < 0) DatabaseError("Record not found", this);
+  if (pos < 0) DatabaseError(SRecordNotFound, this);
   FCursorPos = pos;
 }
 
@@ -423,7 +466,7 @@ void TDataSet::Resync(TResyncMode mode) {
   }
   int pos = FCursorPos;
   if (mode.Contains(rmExact) && (pos < 0 || pos >= count))
-    DatabaseError("Record not found", this);
+    DatabaseError(SRecordNotFound, this);
   pos = std::clamp(pos, 0, count - 1);
   int first;
   if (mode.Contains(rmCenter)) {
@@ -470,19 +513,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
       FModified = true;
       if (!FCalcFieldList.empty() && FCurrent) {
         // AutoCalcFields off: only the lookup values follow the edit at once.
-        if (FAutoCalcFields) {
-          CalculateFields(*FCurrent);
-        } else {
-          std::swap(FCalcBuffer, *FCurrent);
-          TRestore<TDataSetState> saver(FState, dsCalcFields);
-          struct SwapBack {
-            TRecordBuffer& a;
-            TRecordBuffer& b;
-            ~SwapBack() { std::swap(a, b); }
-          } back{FCalcBuffer, *FCurrent};
-          for (TField* f : FCalcFieldList)
-            if (f->GetFieldKind() == fkLookup) f->CalcLookupValue();
-        }
+        ComputeCalcFields(*FCurrent, FAutoCalcFields);
       }
     }
     field->Change();
@@ -523,19 +554,19 @@ bool TDataSet::IsLinkedTo(TDataSource* source) const {
 // ---- editing --------------------------------------------------------------------------
 
 void TDataSet::CheckCanModify() const {
-  if (!CanModify()) DatabaseError("Cannot modify a read-only dataset", this);
+  if (!CanModify()) DatabaseError(SDataSetReadOnly, this);
 }
 
 void TDataSet::CheckFieldCanModify(const TField* field) const {
   if (FState == dsCalcFields || FInCalc) {
     if (field->GetFieldKind() == fkData)
-      DatabaseErrorFmt("Field '%s' cannot be modified", {field->GetDisplayName()}, this);
+      DatabaseErrorFmt(SFieldReadOnly, {field->GetDisplayName()}, this);
     return;
   }
   if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
-    DatabaseError("Dataset not in edit or insert mode", this);
+    DatabaseError(SNotEditing, this);
   if (field->GetReadOnly() || field->GetFieldKind() != fkData)
-    DatabaseErrorFmt("Field '%s' cannot be modified", {field->GetDisplayName()}, this);
+    DatabaseErrorFmt(SFieldReadOnly, {field->GetDisplayName()}, this);
 }
 
 void TDataSet::BeginInsertAppend(bool append) {
@@ -578,6 +609,7 @@ void TDataSet::BeginInsertAppend(bool append) {
   InitBuffer(buf);
   FSlotPos[static_cast<std::size_t>(FActiveRecord)] = -1;
   FCurrent = &buf;
+  assert(CheckWindow());
   if (!FCalcFieldList.empty()) CalculateFields(buf);
   SetState(dsInsert);
   DoOnNewRecord();
@@ -607,7 +639,7 @@ void TDataSet::Edit() {
 
 void TDataSet::UpdateRecord() {
   if (FState != dsEdit && FState != dsInsert && FState != dsSetKey)
-    DatabaseError("Dataset not in edit or insert mode", this);
+    DatabaseError(SNotEditing, this);
   DataEvent(deUpdateRecord, 0);
 }
 
@@ -615,7 +647,7 @@ void TDataSet::CheckRequiredFields() {
   for (TField* f : FDataFieldList)
     if (f->GetRequired() && !f->GetReadOnly() && f->GetFieldKind() == fkData && f->IsNull()) {
       f->FocusControl();
-      DatabaseErrorFmt("Field '%s' must have a value", {f->GetDisplayName()}, this);
+      DatabaseErrorFmt(SFieldRequired, {f->GetDisplayName()}, this);
     }
 }
 
@@ -671,7 +703,7 @@ void TDataSet::Delete() {
     Cancel();
     return;
   }
-  if (IsEmpty()) DatabaseError("Cannot perform this operation on an empty dataset", this);
+  if (IsEmpty()) DatabaseError(SDataSetEmpty, this);
   DataEvent(deCheckBrowseMode, 0);
   if (FState == dsEdit) Cancel();
   CheckCanModify();
@@ -727,7 +759,7 @@ TField* TDataSet::FindField(const std::string& name) const {
 TField* TDataSet::FieldByName(const std::string& name) const {
   TField* f = FindField(name);
   if (!f) {
-    if (GetName().empty()) DatabaseErrorFmt("Field '%s' not found", {name});
+    if (GetName().empty()) DatabaseErrorFmt(SUnknownField, {name});
     DatabaseErrorFmt(SFieldNotFound, {GetName(), name});
   }
   return f;
@@ -763,10 +795,6 @@ void TDataSet::GetChildren(const std::function<void(TComponent*)>& proc, TCompon
     if (!FDefaultFields && f->GetOwner() == root) proc(f);
 }
 
-void TDataSet::Notification(TComponent* component, TOperation operation) {
-  TComponent::Notification(component, operation);
-}
-
 // ---- searching --------------------------------------------------------------------------
 
 bool TDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValues,
@@ -785,13 +813,7 @@ bool TDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValu
     if (!keys[i].IsNull() && fields[i]->GetDataType() == ftString) keyText[i] = keys[i].AsString();
   TRecordBuffer buf;
   InitBuffer(buf);
-  TRecordBuffer* saved = FCurrent;
-  FCurrent = &buf;
-  struct Restore {
-    TRecordBuffer*& cur;
-    TRecordBuffer* saved;
-    ~Restore() { cur = saved; }
-  } restore{FCurrent, saved};
+  TRestore<TRecordBuffer*> current(FCurrent, &buf);
   int count = GetViewCount();
   for (int pos = 0; pos < count; ++pos) {
     LoadRow(GetViewRow(pos), buf);
@@ -839,19 +861,14 @@ bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TL
 Variant TDataSet::Lookup(const std::string& keyFields, const Variant& keyValues,
                          const std::string& resultFields) {
   CheckActive();
-  int saved = FCursorPos;
-  if (!LocateRecord(keyFields, keyValues, {}, true)) return {};
   TRecordBuffer buf;
-  InitBuffer(buf);
-  LoadRow(GetViewRow(FCursorPos), buf);
-  FCursorPos = saved;
-  TRecordBuffer* cur = FCurrent;
-  FCurrent = &buf;
-  struct Restore {
-    TRecordBuffer*& c;
-    TRecordBuffer* s;
-    ~Restore() { c = s; }
-  } restore{FCurrent, cur};
+  {
+    TRestore<int> cursor(FCursorPos);
+    if (!LocateRecord(keyFields, keyValues, {}, true)) return {};
+    InitBuffer(buf);
+    LoadRow(GetViewRow(FCursorPos), buf);
+  }
+  TRestore<TRecordBuffer*> current(FCurrent, &buf);
   if (!FCalcFieldList.empty()) CalculateFields(buf);
   return GetFieldValues(resultFields);
 }
@@ -945,12 +962,8 @@ bool TDataSet::BufferAccepted(const TRecordBuffer& record) {
 }
 
 bool TDataSet::FilterCalcBuffer() {
-  TRestore<TDataSetState> saver(FState, dsFilter);
-  FInCalc = true;
-  struct Off {
-    bool& b;
-    ~Off() { b = false; }
-  } off{FInCalc};
+  TRestore<TDataSetState> state(FState, dsFilter);
+  TRestore<bool> inCalc(FInCalc, true);
   bool accept = true;
   if (FFilterExpr) {
     try {

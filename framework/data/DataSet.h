@@ -128,8 +128,6 @@ class TDataSet : public TComponent {
   /// Refills the buffers around the cursor (rmCenter centres the active record; with
   /// rmExact a record that is gone raises "Record not found").
   void Resync(TResyncMode mode);
-  /// Moves the cursor to a bookmark without refilling the buffers.
-  void InternalGotoBookmark(TBookmark bookmark);
 
   // ---- controls
   void DisableControls();
@@ -214,10 +212,6 @@ class TDataSet : public TComponent {
   /// Valid buffered records in the window.
   int GetBufferedRecordCount() const { return FRecordCount; }
   int GetActiveRecord() const { return FActiveRecord; }
-  /// Makes another buffered record the one that fields read (links walking their rows).
-  void SetActiveRecord(int index);
-  /// The buffer that fields read and write now.
-  TRecordBuffer* GetCurrentBuffer() const;
   /// Stored row of a buffered record (-1 for a new one).
   std::int64_t BufferRowId(int index) const;
 
@@ -225,7 +219,6 @@ class TDataSet : public TComponent {
   void AddDataSource(TDataSource* source);
   void RemoveDataSource(TDataSource* source);
   void UpdateBufferCount();
-  void DataEvent(TDataEvent event, std::intptr_t info);
   void AddField(TField* field);
   void RemoveField(TField* field);
   /// Whether the dataset's data can change through the given field now.
@@ -239,10 +232,8 @@ class TDataSet : public TComponent {
   /// The data source of a master, when the dataset follows one.
   virtual TDataSource* GetDataSource() const { return nullptr; }
 
-  void Notification(TComponent* component, TOperation operation) override;
   void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const override;
   void Loaded() override;
-  void SetName(const std::string& name) override;
 
  protected:
   // ---- steps that subclasses extend (the "Do" steps fire the events)
@@ -294,11 +285,27 @@ class TDataSet : public TComponent {
   /// the filter does, before anything is stored.
   bool BufferAccepted(const TRecordBuffer& record);
   bool HasFilter() const;
-  const std::vector<TField*>& DataFields() const { return FDataFieldList; }
-  [[noreturn]] void DatabaseErrorOf(const std::string& message) const;
   void SetState(TDataSetState state);
+  /// Tells the data sources and their links of an event; deFieldChange (info: the field)
+  /// also marks the record modified and recomputes its lookup fields. While controls are
+  /// disabled the event is only remembered.
+  void DataEvent(TDataEvent event, std::intptr_t info);
+  /// Moves the cursor to a bookmark without refilling the buffers (follow with Resync);
+  /// raises "Record not found" when the record is not in the view.
+  void InternalGotoBookmark(TBookmark bookmark);
+  /// The first statement of the destructor of every dataset class that overrides a step of
+  /// closing (InternalClose, DoBeforeClose, ...): marks the dataset as being destroyed and
+  /// closes it, dropping errors. TDataSet's own destructor cannot close for them: once a
+  /// C++ destructor runs, virtual calls no longer reach the overrides of derived classes.
+  void CloseOnDestroy() noexcept;
 
  private:
+  // Used by the links and fields only.
+  /// Makes another buffered record the one that fields read (a link walking its rows).
+  void SetActiveRecord(int index);
+  /// The buffer that fields read and write now.
+  TRecordBuffer* GetCurrentBuffer() const;
+
   void OpenCursor();
   void CloseCursor();
   void CreateDefaultFields();
@@ -307,8 +314,11 @@ class TDataSet : public TComponent {
   void FillWindow(int first, int activePosition);
   void FillBuffer(int index, int position);
   int CursorPosition() const;
+  /// Asserts the invariants of the record window; true, so that it can be called in assert.
+  bool CheckWindow() const;
   void BeginInsertAppend(bool append);
   void CheckRequiredFields();
+  void ComputeCalcFields(TRecordBuffer& buffer, bool all);
   void CheckCanModify() const;
   void NotifyLinks(TDataEvent event, std::intptr_t info);
   void RebuildFilter();
@@ -357,7 +367,23 @@ class TDataSet : public TComponent {
       FAfterInsert, FBeforeEdit, FAfterEdit, FBeforePost, FAfterPost, FBeforeCancel, FAfterCancel,
       FBeforeDelete, FAfterDelete, FBeforeScroll, FAfterScroll, FOnNewRecord, FOnCalcFields;
   TFilterRecordEvent FOnFilterRecord;
+  friend class TDataLink;
   friend class TField;
+  friend class TDataSetInternals;
+};
+
+/// Two protected steps of TDataSet for code outside the data layer that extends datasets
+/// but takes the steps from a function that is not a member of a dataset class: telling
+/// the links of a change of its own, and moving the cursor to a bookmark before a Resync.
+/// Controls and applications use the public members of TDataSet only.
+class TDataSetInternals {
+ public:
+  static void DataEvent(TDataSet& dataSet, TDataEvent event, std::intptr_t info) {
+    dataSet.DataEvent(event, info);
+  }
+  static void InternalGotoBookmark(TDataSet& dataSet, TBookmark bookmark) {
+    dataSet.InternalGotoBookmark(bookmark);
+  }
 };
 
 }  // namespace fw

@@ -6,6 +6,7 @@
 
 #include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/data/DataSet.h"
@@ -126,7 +127,7 @@ void TField::SetFieldKind(TFieldKind kind) {
 
 void TField::SetSize(std::int32_t size) {
   CheckInactive();
-  if (size < 0) throw EDatabaseError(Format("Invalid field size %d", {size}));
+  if (size < 0) throw EDatabaseError(Format(SInvalidFieldSize, {size}));
   FSize = size;
 }
 
@@ -207,17 +208,14 @@ void TField::BindLookup() {
 
 void TField::RefreshLookupList() {
   if (!FLookupDataSet) return;
-  bool wasActive = FLookupDataSet->GetActive();
-  FLookupDataSet->Open();
-  struct Restore {
-    TDataSet* ds;
-    bool active;
-    ~Restore() {
-      ds->EnableControls();
-      if (!active) ds->Close();
-    }
-  } restore{FLookupDataSet, wasActive};
-  FLookupDataSet->DisableControls();
+  TDataSet* lookup = FLookupDataSet;
+  bool wasActive = lookup->GetActive();
+  lookup->Open();
+  lookup->DisableControls();
+  TScopeExit restore([lookup, wasActive] {
+    lookup->EnableControls();
+    if (!wasActive) lookup->Close();
+  });
   FLookupList.Clear();
   FLookupDataSet->GetFieldList(FLookupKeyFields);
   FLookupDataSet->GetFieldList(FLookupResultField);
@@ -265,7 +263,7 @@ bool TField::GetData(void* buffer) const {
 }
 
 void TField::SetData(const void* buffer) {
-  if (!FDataSet) throw EDatabaseError(Format("Field '%s' has no dataset", {GetDisplayName()}));
+  if (!FDataSet) throw EDatabaseError(Format(SFieldNoDataSet, {GetDisplayName()}));
   FDataSet->CheckFieldCanModify(this);
   TRecordBuffer* rec = FDataSet->GetCurrentBuffer();
   if (!rec || rec->Data.empty()) DatabaseError(SDataSetClosed, FDataSet);
@@ -338,7 +336,7 @@ Variant TField::GetAsVariant() const {
 }
 
 void TField::AccessError(const std::string& typeName) const {
-  DatabaseErrorFmt("Field '%s' cannot hold a value of type %s", {GetDisplayName(), typeName}, FDataSet);
+  DatabaseErrorFmt(SFieldAccessError, {GetDisplayName(), typeName}, FDataSet);
 }
 
 void TField::SetAsVariant(const Variant& v) {
@@ -361,7 +359,7 @@ void TField::SetAsVariant(const Variant& v) {
   } catch (const EDatabaseError&) {
     throw;
   } catch (const Exception& e) {
-    DatabaseErrorFmt("Invalid value for field '%s': %s", {GetDisplayName(), e.Message()}, FDataSet);
+    DatabaseErrorFmt(SFieldValueError, {GetDisplayName(), e.Message()}, FDataSet);
   }
   SetData(tmp.data());
 }
@@ -383,23 +381,23 @@ void TField::SetAsString(const std::string& v) {
   SetAsVariant(Variant(v));
 }
 
-#define FW_FIELD_ACCESS(Name, Type, VarConv, TypeName)                              \
+#define FW_FIELD_ACCESS(Name, Type, VarConv)                                        \
   Type TField::GetAs##Name() const {                                                 \
     Variant v = GetAsVariant();                                                      \
     if (v.IsNull()) return Type{};                                                   \
     try {                                                                            \
       return v.VarConv();                                                            \
     } catch (const Exception& e) {                                                   \
-      DatabaseErrorFmt("Field '%s': %s", {GetDisplayName(), e.Message()}, FDataSet); \
+      DatabaseErrorFmt(SFieldConvertError, {GetDisplayName(), e.Message()}, FDataSet); \
     }                                                                                \
   }                                                                                  \
   void TField::SetAs##Name(Type v) { SetAsVariant(Variant(v)); }
 
-FW_FIELD_ACCESS(Integer, std::int32_t, AsInteger, "Integer")
-FW_FIELD_ACCESS(Float, double, AsFloat, "Float")
-FW_FIELD_ACCESS(DateTime, TDateTime, AsDateTime, "DateTime")
-FW_FIELD_ACCESS(Boolean, bool, AsBoolean, "Boolean")
-FW_FIELD_ACCESS(Currency, TCurrency, AsCurrency, "Currency")
+FW_FIELD_ACCESS(Integer, std::int32_t, AsInteger)
+FW_FIELD_ACCESS(Float, double, AsFloat)
+FW_FIELD_ACCESS(DateTime, TDateTime, AsDateTime)
+FW_FIELD_ACCESS(Boolean, bool, AsBoolean)
+FW_FIELD_ACCESS(Currency, TCurrency, AsCurrency)
 #undef FW_FIELD_ACCESS
 
 void TField::GetText(std::string& text, bool displayText) const { text = GetAsString(); }
@@ -426,49 +424,42 @@ void TField::SetText(const std::string& text) {
 
 // ---- field classes -------------------------------------------------------------------
 
-#define FW_FIELD_INFO(Cls, Base, Type, Size)                                            \
-  const TClassInfo& Cls::StaticClass() {                                               \
-    static const TClassInfo& info = TClassBuilder<Cls>(#Cls, &Base::StaticClass()).Build(); \
-    return info;                                                                       \
-  }                                                                                    \
-  Cls::Cls(TComponent* owner) : Base(owner, Type, Size) {}
+namespace {
 
-const TClassInfo& TStringField::StaticClass() {
-  static const TClassInfo& info = TClassBuilder<TStringField>("TStringField", &TField::StaticClass())
-                                      .Prop("Size", &TField::GetSize, &TField::SetSize).Default(20)
+/// The class information of a field class that publishes nothing beyond its base.
+template <class Cls, class Base>
+const TClassInfo& PlainFieldClass(const char* name) {
+  static const TClassInfo& info = TClassBuilder<Cls>(name, &Base::StaticClass()).Build();
+  return info;
+}
+
+/// The class information of a field class that publishes Size with a default of its own.
+template <class Cls>
+const TClassInfo& SizedFieldClass(const char* name, std::int32_t defaultSize) {
+  static const TClassInfo& info = TClassBuilder<Cls>(name, &TField::StaticClass())
+                                      .Prop("Size", &TField::GetSize, &TField::SetSize).Default(defaultSize)
                                       .Build();
   return info;
 }
-TStringField::TStringField(TComponent* owner) : TField(owner, ftString, 20) {}
 
-FW_FIELD_INFO(TNumericField, TField, ftUnknown, 0)
-FW_FIELD_INFO(TIntegerField, TNumericField, ftInteger, 0)
-FW_FIELD_INFO(TSmallintField, TIntegerField, ftSmallint, 0)
-FW_FIELD_INFO(TWordField, TIntegerField, ftWord, 0)
-FW_FIELD_INFO(TAutoIncField, TIntegerField, ftAutoInc, 0)
-FW_FIELD_INFO(TLargeintField, TNumericField, ftLargeint, 0)
-FW_FIELD_INFO(TFloatField, TNumericField, ftFloat, 0)
-FW_FIELD_INFO(TCurrencyField, TFloatField, ftCurrency, 0)
-FW_FIELD_INFO(TBooleanField, TField, ftBoolean, 0)
-FW_FIELD_INFO(TDateTimeField, TField, ftDateTime, 0)
-FW_FIELD_INFO(TDateField, TDateTimeField, ftDate, 0)
-FW_FIELD_INFO(TTimeField, TDateTimeField, ftTime, 0)
-FW_FIELD_INFO(TGraphicField, TBlobField, ftGraphic, 0)
-#undef FW_FIELD_INFO
+}  // namespace
 
-const TClassInfo& TBlobField::StaticClass() {
-  static const TClassInfo& info = TClassBuilder<TBlobField>("TBlobField", &TField::StaticClass())
-                                      .Prop("Size", &TField::GetSize, &TField::SetSize).Default(0)
-                                      .Build();
-  return info;
-}
-TBlobField::TBlobField(TComponent* owner) : TField(owner, ftBlob, 0) {}
-
-const TClassInfo& TMemoField::StaticClass() {
-  static const TClassInfo& info = TClassBuilder<TMemoField>("TMemoField", &TBlobField::StaticClass()).Build();
-  return info;
-}
-TMemoField::TMemoField(TComponent* owner) : TBlobField(owner, ftMemo, 0) {}
+const TClassInfo& TStringField::StaticClass() { return SizedFieldClass<TStringField>("TStringField", 20); }
+const TClassInfo& TNumericField::StaticClass() { return PlainFieldClass<TNumericField, TField>("TNumericField"); }
+const TClassInfo& TIntegerField::StaticClass() { return PlainFieldClass<TIntegerField, TNumericField>("TIntegerField"); }
+const TClassInfo& TSmallintField::StaticClass() { return PlainFieldClass<TSmallintField, TIntegerField>("TSmallintField"); }
+const TClassInfo& TWordField::StaticClass() { return PlainFieldClass<TWordField, TIntegerField>("TWordField"); }
+const TClassInfo& TAutoIncField::StaticClass() { return PlainFieldClass<TAutoIncField, TIntegerField>("TAutoIncField"); }
+const TClassInfo& TLargeintField::StaticClass() { return PlainFieldClass<TLargeintField, TNumericField>("TLargeintField"); }
+const TClassInfo& TFloatField::StaticClass() { return PlainFieldClass<TFloatField, TNumericField>("TFloatField"); }
+const TClassInfo& TCurrencyField::StaticClass() { return PlainFieldClass<TCurrencyField, TFloatField>("TCurrencyField"); }
+const TClassInfo& TBooleanField::StaticClass() { return PlainFieldClass<TBooleanField, TField>("TBooleanField"); }
+const TClassInfo& TDateTimeField::StaticClass() { return PlainFieldClass<TDateTimeField, TField>("TDateTimeField"); }
+const TClassInfo& TDateField::StaticClass() { return PlainFieldClass<TDateField, TDateTimeField>("TDateField"); }
+const TClassInfo& TTimeField::StaticClass() { return PlainFieldClass<TTimeField, TDateTimeField>("TTimeField"); }
+const TClassInfo& TBlobField::StaticClass() { return SizedFieldClass<TBlobField>("TBlobField", 0); }
+const TClassInfo& TMemoField::StaticClass() { return PlainFieldClass<TMemoField, TBlobField>("TMemoField"); }
+const TClassInfo& TGraphicField::StaticClass() { return PlainFieldClass<TGraphicField, TBlobField>("TGraphicField"); }
 
 Variant TStringField::FromNative(const void* data) const {
   const char* p = static_cast<const char*>(data);
@@ -550,7 +541,7 @@ const TClassInfo& FieldClassOf(TFieldType type) {
     case ftLargeint: return TLargeintField::StaticClass();
     case ftUnknown: break;
   }
-  throw EDatabaseError("Unknown field type");
+  throw EDatabaseError(SUnknownFieldType);
 }
 
 // ---- field definitions ---------------------------------------------------------------

@@ -199,8 +199,6 @@ class TField : public TComponent {
   void Notification(TComponent* component, TOperation operation) override;
 
   // Used by the dataset.
-  void SetFieldType(TFieldType t) { FDataType = t; }
-  void Bind(bool binding);
   void SetFieldNo(int n) { FFieldNo = n; }
   void SetOffset(int offset, int blobIndex) {
     FOffset = offset;
@@ -208,7 +206,6 @@ class TField : public TComponent {
   }
   /// Called by the dataset when the value changed (fires OnChange).
   void Change();
-  void DataSetDestroyed() { FDataSet = nullptr; }
   /// The datasets' binding of a lookup field at opening (validation, lookup list).
   virtual void BindLookup();
   /// The value of a lookup field for the current record: from the lookup list or the
@@ -265,21 +262,28 @@ class TField : public TComponent {
   friend class TDataSet;
 };
 
-#define FW_FIELD_CLASS(Cls, Base)                                     \
-  class Cls : public Base {                                           \
-    FW_CLASS(Cls)                                                     \
-   public:                                                            \
-    explicit Cls(TComponent* owner);                                  \
-                                                                      \
-   protected:                                                         \
-    Cls(TComponent* owner, TFieldType type, std::int32_t size)        \
-        : Base(owner, type, size) {}                                  \
-                                                                      \
-   private:
+/// The base of a field class by data type: `explicit Cls(owner)` makes a field of `Type`
+/// and `Size`, and the (owner, type, size) constructor stays for Cls's own subclasses. A
+/// field class takes both with `using`:
+///
+///   class TIntegerField : public TFieldOfType<TNumericField, ftInteger> {
+///     FW_CLASS(TIntegerField)
+///    public:
+///     using TFieldOfType::TFieldOfType;
+template <class Base, TFieldType Type, std::int32_t Size = 0>
+class TFieldOfType : public Base {
+ public:
+  explicit TFieldOfType(TComponent* owner) : Base(owner, Type, Size) {}
+
+ protected:
+  TFieldOfType(TComponent* owner, TFieldType type, std::int32_t size) : Base(owner, type, size) {}
+};
 
 /// Text of at most Size bytes of UTF-8 (never split inside a character); DataSize Size + 1.
-FW_FIELD_CLASS(TStringField, TField)
+class TStringField : public TFieldOfType<TField, ftString, 20> {
+  FW_CLASS(TStringField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return GetSize() + 1; }
   std::int32_t DefaultDisplayWidth() const override { return GetSize(); }
   Variant FromNative(const void* data) const override;
@@ -287,48 +291,63 @@ FW_FIELD_CLASS(TStringField, TField)
 };
 
 /// Integer numbers: smallint (2 bytes), integer (4), word (2), auto-increment (4), largeint (8).
-FW_FIELD_CLASS(TNumericField, TField)
+class TNumericField : public TFieldOfType<TField, ftUnknown> {
+  FW_CLASS(TNumericField)
  public:
+  using TFieldOfType::TFieldOfType;
   TAlignment DefaultAlignment() const override { return taRightJustify; }
 };
 
-FW_FIELD_CLASS(TIntegerField, TNumericField)
+class TIntegerField : public TFieldOfType<TNumericField, ftInteger> {
+  FW_CLASS(TIntegerField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 4; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
   std::int32_t DefaultDisplayWidth() const override { return 11; }
 };
 
-FW_FIELD_CLASS(TSmallintField, TIntegerField)
+class TSmallintField : public TFieldOfType<TIntegerField, ftSmallint> {
+  FW_CLASS(TSmallintField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 2; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
   std::int32_t DefaultDisplayWidth() const override { return 6; }
 };
 
-FW_FIELD_CLASS(TWordField, TIntegerField)
+class TWordField : public TFieldOfType<TIntegerField, ftWord> {
+  FW_CLASS(TWordField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 2; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
   std::int32_t DefaultDisplayWidth() const override { return 5; }
 };
 
-FW_FIELD_CLASS(TAutoIncField, TIntegerField)
+class TAutoIncField : public TFieldOfType<TIntegerField, ftAutoInc> {
+  FW_CLASS(TAutoIncField)
+ public:
+  using TFieldOfType::TFieldOfType;
 };
 
-FW_FIELD_CLASS(TLargeintField, TNumericField)
+class TLargeintField : public TFieldOfType<TNumericField, ftLargeint> {
+  FW_CLASS(TLargeintField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 8; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
   std::int32_t DefaultDisplayWidth() const override { return 15; }
 };
 
-FW_FIELD_CLASS(TFloatField, TNumericField)
+class TFloatField : public TFieldOfType<TNumericField, ftFloat> {
+  FW_CLASS(TFloatField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 8; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
@@ -337,14 +356,18 @@ FW_FIELD_CLASS(TFloatField, TNumericField)
 /// Money in fixed point: the native form is the Currency's integer count of 1/10000 units
 /// (8 bytes), so every value of the Currency range keeps its last digit; values beyond the
 /// range raise a conversion error.
-FW_FIELD_CLASS(TCurrencyField, TFloatField)
+class TCurrencyField : public TFieldOfType<TFloatField, ftCurrency> {
+  FW_CLASS(TCurrencyField)
  public:
+  using TFieldOfType::TFieldOfType;
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
 };
 
-FW_FIELD_CLASS(TBooleanField, TField)
+class TBooleanField : public TFieldOfType<TField, ftBoolean> {
+  FW_CLASS(TBooleanField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 2; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
@@ -354,49 +377,56 @@ FW_FIELD_CLASS(TBooleanField, TField)
 /// Date and time: TDateTimeField 8 bytes (days as a double), TDateField 4 (whole days),
 /// TTimeField 4 (milliseconds since midnight). Values outside years 1..9999 (and NaN or
 /// infinities) raise a conversion error instead of being stored.
-FW_FIELD_CLASS(TDateTimeField, TField)
+class TDateTimeField : public TFieldOfType<TField, ftDateTime> {
+  FW_CLASS(TDateTimeField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 8; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
   std::int32_t DefaultDisplayWidth() const override { return 18; }
 };
 
-FW_FIELD_CLASS(TDateField, TDateTimeField)
+class TDateField : public TFieldOfType<TDateTimeField, ftDate> {
+  FW_CLASS(TDateField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 4; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
 };
 
-FW_FIELD_CLASS(TTimeField, TDateTimeField)
+class TTimeField : public TFieldOfType<TDateTimeField, ftTime> {
+  FW_CLASS(TTimeField)
  public:
+  using TFieldOfType::TFieldOfType;
   int GetDataSize() const override { return 4; }
   Variant FromNative(const void* data) const override;
   void ToNative(const Variant& v, void* data) const override;
 };
 
 /// Binary large objects: the content lives beside the record (DataSize 0).
-FW_FIELD_CLASS(TBlobField, TField)
+class TBlobField : public TFieldOfType<TField, ftBlob> {
+  FW_CLASS(TBlobField)
  public:
+  using TFieldOfType::TFieldOfType;
   using TField::GetText;
-
- public:
   void GetText(std::string& text, bool displayText) const override;
 };
 
-FW_FIELD_CLASS(TMemoField, TBlobField)
+class TMemoField : public TFieldOfType<TBlobField, ftMemo> {
+  FW_CLASS(TMemoField)
  public:
+  using TFieldOfType::TFieldOfType;
   using TField::GetText;
-
- public:
   void GetText(std::string& text, bool displayText) const override;
 };
 
-FW_FIELD_CLASS(TGraphicField, TBlobField)
+class TGraphicField : public TFieldOfType<TBlobField, ftGraphic> {
+  FW_CLASS(TGraphicField)
+ public:
+  using TFieldOfType::TFieldOfType;
 };
-
-#undef FW_FIELD_CLASS
 
 /// The field class of a data type (TStringField for ftString, ...).
 const TClassInfo& FieldClassOf(TFieldType type);

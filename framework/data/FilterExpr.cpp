@@ -255,16 +255,16 @@ class TParser {
     return Utf8Length(std::string_view(FText).substr(0, byteOffset)) + 1;
   }
   [[noreturn]] void RaiseAt(const std::string& what, std::size_t byteOffset) const {
-    throw EDatabaseError(Format("Filter expression \"%s\" is invalid: %s at position %d",
+    throw EDatabaseError(Format(SFilterInvalid,
                                 {FText, what, static_cast<long long>(CharPos(byteOffset))}));
   }
   [[noreturn]] void Unexpected(const std::string& expected) const {
     if (FTok.Kind == TTokenKind::End)
-      throw EDatabaseError(Format("Filter expression \"%s\" is incomplete: expected %s at position %d",
+      throw EDatabaseError(Format(SFilterIncomplete,
                                   {FText, expected, static_cast<long long>(CharPos(FTok.Start))}));
     std::string source = FText.substr(FTok.Start, FTok.Stop - FTok.Start);
-    std::string what = FTok.Kind == TTokenKind::String ? "string " + source : "'" + source + "'";
-    throw EDatabaseError(Format("Filter expression \"%s\" is invalid: unexpected %s at position %d; expected %s",
+    std::string what = FTok.Kind == TTokenKind::String ? Format(SFilterStringToken, {source}) : "'" + source + "'";
+    throw EDatabaseError(Format(SFilterUnexpected,
                                 {FText, what, static_cast<long long>(CharPos(FTok.Start)), expected}));
   }
 
@@ -314,7 +314,7 @@ class TParser {
   TSide ParseOperand(bool& lone);
   void CheckDepth(int depth) const {
     if (depth > kMaxDepth)
-      RaiseAt(Format("nesting deeper than %d levels", {kMaxDepth}), FTok.Start);
+      RaiseAt(Format(SNestingTooDeep, {kMaxDepth}), FTok.Start);
   }
 };
 
@@ -358,8 +358,8 @@ void TParser::Next() {
       return ReadQuoted('"', TTokenKind::Name);
     case '[': {
       std::size_t close = s.find(']', p + 1);
-      if (close == std::string::npos) RaiseAt("unterminated field name", p);
-      if (close == p + 1) RaiseAt("empty field name", p);
+      if (close == std::string::npos) RaiseAt(SFilterUnterminatedName, p);
+      if (close == p + 1) RaiseAt(SFilterEmptyName, p);
       FTok.Kind = TTokenKind::Name;
       FTok.Value = s.substr(p + 1, close - p - 1);
       FTok.Stop = FPos = close + 1;
@@ -388,7 +388,7 @@ void TParser::Next() {
     FTok.Stop = FPos = q;
     return;
   }
-  RaiseAt(std::string("unexpected character '") + c + "'", p);
+  RaiseAt(Format(SFilterUnexpectedChar, {std::string(1, c)}), p);
 }
 
 void TParser::ReadQuoted(char quote, TTokenKind kind) {
@@ -398,7 +398,7 @@ void TParser::ReadQuoted(char quote, TTokenKind kind) {
   for (;;) {
     std::size_t q = s.find(quote, p);
     if (q == std::string::npos)
-      RaiseAt(kind == TTokenKind::String ? "unterminated string" : "unterminated field name", start);
+      RaiseAt(kind == TTokenKind::String ? SUnterminatedString : SFilterUnterminatedName, start);
     value.append(s, p, q - p);
     if (q + 1 < s.size() && s[q + 1] == quote) {  // a doubled quote stands for one
       value.push_back(quote);
@@ -408,7 +408,7 @@ void TParser::ReadQuoted(char quote, TTokenKind kind) {
     p = q + 1;
     break;
   }
-  if (kind == TTokenKind::Name && value.empty()) RaiseAt("empty field name", start);
+  if (kind == TTokenKind::Name && value.empty()) RaiseAt(SFilterEmptyName, start);
   FTok.Kind = kind;
   FTok.Value = std::move(value);
   FTok.Stop = FPos = p;
@@ -602,9 +602,8 @@ void TFilterExpression::TImpl::BindTests(const std::vector<int>& nameFields) {
 
 std::string TFilterExpression::TImpl::Describe(const TBound& side, const Variant* value) const {
   if (side.IsField) {
-    std::string s = "field '" + Names[static_cast<std::size_t>(side.Name)].Name + "'";
-    if (value) s += " (" + value->TypeName() + ")";
-    return s;
+    const std::string& name = Names[static_cast<std::size_t>(side.Name)].Name;
+    return value ? Format(SFilterFieldOfType, {name, value->TypeName()}) : Format(SFilterField, {name});
   }
   const TLiteral& lit = Literals[static_cast<std::size_t>(side.Index)];
   return Text.substr(lit.SourceStart, lit.SourceStop - lit.SourceStart);
@@ -612,7 +611,7 @@ std::string TFilterExpression::TImpl::Describe(const TBound& side, const Variant
 
 void TFilterExpression::TImpl::RaiseCannotCompare(const TTest& t, const Variant& a,
                                                  const Variant* b) const {
-  throw EDatabaseError(Format("Cannot compare %s with %s in filter \"%s\"",
+  throw EDatabaseError(Format(SFilterCompare,
                               {Describe(t.A, &a), Describe(t.B, b), Text}));
 }
 
@@ -648,7 +647,7 @@ bool TFilterExpression::TImpl::RunTest(const TTest& t,
   if (t.BoundOp == opIsTrue) {
     if (a->IsBoolean()) return a->AsBoolean();
     if (a->IsNullOrEmpty()) return false;
-    throw EDatabaseError(Format("%s is not a Boolean condition in filter \"%s\"",
+    throw EDatabaseError(Format(SFilterNotBoolean,
                                 {Describe(t.A, a), Text}));
   }
 
@@ -728,7 +727,7 @@ void TFilterExpression::Bind(const std::function<int(const std::string& name)>& 
     if (field < 0) {
       if (name.Literal < 0)
         throw EDatabaseError(
-            Format("Field '%s' not found in filter \"%s\"", {name.Name, FImpl->Text}));
+            Format(SFilterFieldNotFound, {name.Name, FImpl->Text}));
       field = -1;
     }
     nameFields.push_back(field);
@@ -740,7 +739,7 @@ bool TFilterExpression::IsBound() const { return FImpl->Bound; }
 
 bool TFilterExpression::Evaluate(const std::function<Variant(int index)>& value) const {
   if (!FImpl->Bound)
-    throw EDatabaseError(Format("Filter \"%s\" is not bound to fields", {FImpl->Text}));
+    throw EDatabaseError(Format(SFilterNotBound, {FImpl->Text}));
   return FImpl->Run(value);
 }
 

@@ -119,13 +119,7 @@ const TClassInfo& TMemDataSet::StaticClass() {
 TMemDataSet::TMemDataSet(TComponent* owner)
     : TDataSet(owner), FIndexDefs(std::make_unique<TIndexDefs>(this)) {}
 
-TMemDataSet::~TMemDataSet() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
-}
+TMemDataSet::~TMemDataSet() { CloseOnDestroy(); }
 
 void TMemDataSet::CreateDataSet() {
   CheckInactive();

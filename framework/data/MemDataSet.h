@@ -45,6 +45,7 @@ class TIndexDefs : public TOwnedCollection {
   TIndexDef* Add(const std::string& name, const std::string& fields, TIndexOptions options);
   TIndexDef* GetItem(int index) const { return static_cast<TIndexDef*>(TCollection::GetItem(index)); }
   TIndexDef* Find(const std::string& name) const;
+  using TOwnedCollection::Update;
   /// Brings the definitions up to date with the storage (the engine reads its indexes).
   virtual void Update();
   void SetUpdater(std::function<void(TIndexDefs&)> updater) { FUpdater = std::move(updater); }

@@ -5,8 +5,10 @@
 
 #include "framework/core/Collection.h"
 #include "framework/core/Component.h"
+#include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Filer.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/stream/Classes.h"
@@ -35,8 +37,7 @@ const char* ValueTypeName(TValueType t) {
 }
 
 [[noreturn]] void WrongKind(const TFormValue& v, const std::string& prop, const std::string& wanted) {
-  Fail(v.Line, v.Col,
-       "property " + prop + " expects " + wanted + " but the file has " + ValueTypeName(v.Type));
+  Fail(v.Line, v.Col, Format(SFormWrongKind, {prop, wanted, ValueTypeName(v.Type)}));
 }
 
 /// One reference to resolve once the whole tree is read.
@@ -157,17 +158,12 @@ class TTreeReader {
 
   void ReadCollectionItems(TCollection* collection, const TFormValue& value) {
     collection->BeginUpdate();
-    try {
-      collection->Clear();
-      for (const TFormItem& item : value.Items) {
-        TCollectionItem* obj = Guard(item.Line, item.Col, [&] { return collection->Add(); });
-        for (const TFormProperty& p : item.Props) ReadProperty(obj, p);
-      }
-    } catch (...) {
-      collection->EndUpdate();
-      throw;
+    TScopeExit endUpdate([collection] { collection->EndUpdate(); });
+    collection->Clear();
+    for (const TFormItem& item : value.Items) {
+      TCollectionItem* obj = Guard(item.Line, item.Col, [&] { return collection->Add(); });
+      for (const TFormProperty& p : item.Props) ReadProperty(obj, p);
     }
-    collection->EndUpdate();
   }
 
  private:
@@ -188,10 +184,10 @@ class TTreeReader {
   }
 
   void ReadChild(TComponent* parent, const TFormObject& obj) {
-    if (++FDepth > MaxFormNesting) Fail(obj.Line, obj.Col, "objects nested too deeply");
+    if (++FDepth > MaxFormNesting) Fail(obj.Line, obj.Col, SFormObjectsTooDeep);
     const TClassInfo* cls = FindClass(obj.ClassName);
-    if (!cls) Fail(obj.Line, obj.Col, "unknown class " + obj.ClassName);
-    if (!cls->CreateComponent) Fail(obj.Line, obj.Col, "class " + obj.ClassName + " is not a component class");
+    if (!cls) Fail(obj.Line, obj.Col, Format(SFormUnknownClass, {obj.ClassName}));
+    if (!cls->CreateComponent) Fail(obj.Line, obj.Col, Format(SFormNotComponentClass, {obj.ClassName}));
     TComponent* c = nullptr;
     if (!SameText(obj.Keyword, "object")) c = FRoot->FindComponent(obj.Name);
     if (!c) {
@@ -219,11 +215,11 @@ class TTreeReader {
     while ((dot = path.find('.')) != std::string::npos) {
       std::string head = path.substr(0, dot);
       const TPropInfo* sub = GetPropInfo(target, head);
-      if (!sub) Fail(p.Line, p.Col, "unknown property " + head + " of " + target->ClassName());
+      if (!sub) Fail(p.Line, p.Col, Format(SFormUnknownProperty, {head, target->ClassName()}));
       if (sub->Kind != TTypeKind::tkClass || sub->IsReference)
-        Fail(p.Line, p.Col, "property " + head + " of " + target->ClassName() + " has no sub-properties");
+        Fail(p.Line, p.Col, Format(SFormNoSubProperties, {head, target->ClassName()}));
       target = sub->GetObj(target);
-      if (!target) Fail(p.Line, p.Col, "property " + head + " holds no object");
+      if (!target) Fail(p.Line, p.Col, Format(SFormNoObject, {head}));
       path = path.substr(dot + 1);
     }
 
@@ -238,7 +234,7 @@ class TTreeReader {
     }
 
     const TPropInfo* prop = GetPropInfo(target, path);
-    if (!prop) Fail(p.Line, p.Col, "unknown property " + path + " of " + target->ClassName());
+    if (!prop) Fail(p.Line, p.Col, Format(SFormUnknownProperty, {path, target->ClassName()}));
     SetValue(target, prop, p.Value, p.Name);
   }
 
@@ -251,7 +247,7 @@ class TTreeReader {
       case TTypeKind::tkEnumeration: {
         if (v.Type != TValueType::vaIdent) WrongKind(v, name, "one of " + Names(prop->EnumType));
         int ord = prop->EnumType->ValueOf(v.Str);
-        if (ord < 0) Fail(v.Line, v.Col, "property " + name + " expects one of " + Names(prop->EnumType) + " but the file has " + v.Str);
+        if (ord < 0) Fail(v.Line, v.Col, Format(SFormWrongKind, {name, "one of " + Names(prop->EnumType), v.Str}));
         Guard(v.Line, v.Col, [&] { SetOrdProp(target, prop, ord); });
         return;
       }
@@ -260,7 +256,7 @@ class TTreeReader {
         std::uint64_t bits = 0;
         for (const std::string& e : v.Elements) {
           int ord = prop->EnumType->ValueOf(e);
-          if (ord < 0 || ord >= 64) Fail(v.Line, v.Col, "property " + name + " has no element " + e);
+          if (ord < 0 || ord >= 64) Fail(v.Line, v.Col, Format(SFormNoElement, {name, e}));
           bits |= std::uint64_t{1} << ord;
         }
         Guard(v.Line, v.Col, [&] { SetOrdProp(target, prop, static_cast<std::int64_t>(bits)); });
@@ -296,7 +292,7 @@ class TTreeReader {
             Guard(v.Line, v.Col, [&] { SetObjectProp(target, prop, nullptr); });
             return;
           }
-          if (!prop->IsWritable()) Fail(v.Line, v.Col, "property " + name + " is read-only");
+          if (!prop->IsWritable()) Fail(v.Line, v.Col, Format(SFormReadOnly, {name}));
           FFixups.push_back({target, prop, v.Str, v.Line, v.Col});
           return;
         }
@@ -334,10 +330,10 @@ class TTreeReader {
       TComponent* other = SameText(rootName, FRoot->GetName()) ? FRoot : FindGlobalComponent(rootName);
       if (other && rest.find('.') == std::string::npos) target = other->FindComponent(rest);
     }
-    if (!target) Fail(f.Line, f.Col, "reference " + f.Name + " names no component");
+    if (!target) Fail(f.Line, f.Col, Format(SFormUnresolved, {f.Name}));
     if (!target->InheritsFrom(f.Prop->ClassType()))
-      Fail(f.Line, f.Col, "property " + f.Prop->Name + " expects a " + f.Prop->ClassType().Name() +
-                              " but " + f.Name + " is a " + target->ClassName());
+      Fail(f.Line, f.Col, Format(SFormReferenceClass, {f.Prop->Name, f.Prop->ClassType().Name(), f.Name,
+                                                        target->ClassName()}));
     Guard(f.Line, f.Col, [&] { SetObjectProp(f.Instance, f.Prop, target); });
   }
 
@@ -362,9 +358,9 @@ TComponent* TValueReader::GetRoot() const { return FOwner.Root(); }
 
 void CheckRootClass(const TFormObject& tree, const TComponent* root) {
   const TClassInfo* cls = FindClass(tree.ClassName);
-  if (!cls) Fail(tree.Line, tree.Col, "unknown class " + tree.ClassName);
+  if (!cls) Fail(tree.Line, tree.Col, Format(SFormUnknownClass, {tree.ClassName}));
   if (!root->InheritsFrom(*cls))
-    Fail(tree.Line, tree.Col, "the file holds a " + tree.ClassName + ", not a " + root->ClassName());
+    Fail(tree.Line, tree.Col, Format(SFormRootClass, {tree.ClassName, root->ClassName()}));
 }
 
 }  // namespace
@@ -389,8 +385,8 @@ void ReadComponentTreeInto(const TFormObject& tree, TComponent* root) {
 
 TComponent* ReadComponentTree(const TFormObject& tree, TComponent* owner) {
   const TClassInfo* cls = FindClass(tree.ClassName);
-  if (!cls) Fail(tree.Line, tree.Col, "unknown class " + tree.ClassName);
-  if (!cls->CreateComponent) Fail(tree.Line, tree.Col, "class " + tree.ClassName + " is not a component class");
+  if (!cls) Fail(tree.Line, tree.Col, Format(SFormUnknownClass, {tree.ClassName}));
+  if (!cls->CreateComponent) Fail(tree.Line, tree.Col, Format(SFormNotComponentClass, {tree.ClassName}));
   std::unique_ptr<TComponent> root;
   try {
     root.reset(cls->CreateComponent(nullptr));

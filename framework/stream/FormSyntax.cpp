@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "framework/core/Consts.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Text.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 std::string PositionPrefix(int line, int col) {
   if (line <= 0) return {};
-  return "line " + std::to_string(line) + ", column " + std::to_string(col) + ": ";
+  return Format(SFormPosition, {line, col});
 }
 
 }  // namespace
@@ -94,7 +95,7 @@ std::string Quoted(std::string_view text) {
 }
 
 std::string NestingMessage() {
-  return "nesting deeper than " + std::to_string(MaxFormNesting) + " levels";
+  return Format(SNestingTooDeep, {MaxFormNesting});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -127,10 +128,10 @@ class TFormParser {
   TFormObject Parse() {
     if (FText.substr(0, 3) == "\xEF\xBB\xBF") FPos = FLineStart = FColOff = 3;  // UTF-8 BOM
     Next();
-    if (!IsObjectStart()) Fail(FTok, "expected 'object' but found " + Describe(FTok));
+    if (!IsObjectStart()) Fail(FTok, Format(SFormExpected, {"'object'", Describe(FTok)}));
     TFormObject root;
     ParseObject(root, 1);
-    if (FTok.Kind != TTokenKind::EndOfFile) Fail(FTok, "expected end of file but found " + Describe(FTok));
+    if (FTok.Kind != TTokenKind::EndOfFile) Fail(FTok, Format(SFormExpected, {"end of file", Describe(FTok)}));
     return root;
   }
 
@@ -237,7 +238,7 @@ class TFormParser {
     for (;;) {
       while (IsIdentChar(At(FPos))) ++FPos;
       if (At(FPos) != '.') break;
-      if (!IsIdentStart(At(FPos + 1))) FailAt(FPos, "expected identifier after '.'");
+      if (!IsIdentStart(At(FPos + 1))) FailAt(FPos, SFormIdentAfterDot);
       tok.Dotted = true;
       ++FPos;
     }
@@ -287,14 +288,14 @@ class TFormParser {
         ++FPos;
     }
     std::string_view text(FData + start, FPos - start);
-    if (bad) Fail(tok, "invalid number " + Quoted(text));
+    if (bad) Fail(tok, Format(SFormInvalidNumber, {Quoted(text)}));
 
     std::string_view digits(FData + digitsStart, numberEnd - digitsStart);
     if (isFloat) {
       double value = 0;
       auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
       if (ec != std::errc() || ptr != digits.data() + digits.size() || !std::isfinite(value))
-        Fail(tok, "float out of range " + Quoted(text));
+        Fail(tok, Format(SFormFloatRange, {Quoted(text)}));
       tok.Kind = TTokenKind::Float;
       tok.Float = negative ? -value : value;
       return;
@@ -305,10 +306,10 @@ class TFormParser {
     unsigned base = hex ? 16 : 10;
     for (char d : digits) {
       unsigned v = static_cast<unsigned>(HexValue(d));
-      if (magnitude > (Limit - v) / base) Fail(tok, "integer out of range " + Quoted(text));
+      if (magnitude > (Limit - v) / base) Fail(tok, Format(SFormIntegerRange, {Quoted(text)}));
       magnitude = magnitude * base + v;
     }
-    if (!negative && magnitude == Limit) Fail(tok, "integer out of range " + Quoted(text));
+    if (!negative && magnitude == Limit) Fail(tok, Format(SFormIntegerRange, {Quoted(text)}));
     tok.Kind = TTokenKind::Integer;
     tok.Int = negative ? static_cast<std::int64_t>(~magnitude + 1)  // two's complement
                        : static_cast<std::int64_t>(magnitude);
@@ -334,20 +335,20 @@ class TFormParser {
           tok.Str.append(FData + FPos, run - FPos);
           FPos = run;
           if (FPos >= FSize || FData[FPos] == '\n' || FData[FPos] == '\r')
-            FailAt(partStart, "unterminated string");
+            FailAt(partStart, SUnterminatedString);
           unsigned char b = static_cast<unsigned char>(FData[FPos]);
           if (b == '\'') {
             if (At(FPos + 1) != '\'') break;
             tok.Str.push_back('\'');
             FPos += 2;
           } else if (b < 0x80) {
-            if (b != '\t') FailAt(FPos, "invalid character #" + std::to_string(b) + " in string");
+            if (b != '\t') FailAt(FPos, Format(SFormStringChar, {b}));
             tok.Str.push_back('\t');
             ++FPos;
           } else {
             std::size_t charStart = FPos;
             Utf8Next(FText, FPos);
-            if (FPos - charStart == 1) FailAt(charStart, "invalid UTF-8 in string");
+            if (FPos - charStart == 1) FailAt(charStart, SFormStringUtf8);
             tok.Str.append(FData + charStart, FPos - charStart);
           }
         }
@@ -367,11 +368,11 @@ class TFormParser {
           }
           ++FPos;
         }
-        if (FPos == digitsStart) FailAt(codeStart, "expected character code after '#'");
+        if (FPos == digitsStart) FailAt(codeStart, SFormCharCodeMissing);
         if (tooBig || IsSurrogateOrBeyond(cp)) {
           std::string_view code(FData + codeStart, FPos - codeStart);
-          FailAt(codeStart, "invalid character code " + (code.size() > 20 ? std::string(code.substr(0, 20)) + "..."
-                                                                         : std::string(code)));
+          FailAt(codeStart, Format(SFormCharCode, {code.size() > 20 ? std::string(code.substr(0, 20)) + "..."
+                                                                    : std::string(code)}));
         }
         Utf8Append(tok.Str, cp);
       } else {
@@ -403,14 +404,14 @@ class TFormParser {
 
   std::string ExpectPlainIdent(const char* what) {
     if (FTok.Kind != TTokenKind::Ident || FTok.Dotted)
-      Fail(FTok, std::string("expected ") + what + " but found " + Describe(FTok));
+      Fail(FTok, Format(SFormExpected, {what, Describe(FTok)}));
     std::string text = std::move(FTok.Text);
     Next();
     return text;
   }
 
   void ExpectSymbol(char c) {
-    if (!IsSymbol(c)) Fail(FTok, std::string("expected '") + c + "' but found " + Describe(FTok));
+    if (!IsSymbol(c)) Fail(FTok, Format(SFormExpected, {"'" + std::string(1, c) + "'", Describe(FTok)}));
     Next();
   }
 
@@ -432,7 +433,7 @@ class TFormParser {
     while (FTok.Kind == TTokenKind::Ident && !IsObjectStart() && !IsWord("end"))
       ParseProperty(obj.Props.emplace_back(), depth);
     while (IsObjectStart()) ParseObject(obj.Children.emplace_back(), depth + 1);
-    if (!IsWord("end")) Fail(FTok, "expected 'end' but found " + Describe(FTok));
+    if (!IsWord("end")) Fail(FTok, Format(SFormExpected, {"'end'", Describe(FTok)}));
     Next();
   }
 
@@ -473,7 +474,7 @@ class TFormParser {
         while (IsSymbol('+')) {
           Next();
           if (FTok.Kind != TTokenKind::String)
-            Fail(FTok, "expected string after '+' but found " + Describe(FTok));
+            Fail(FTok, Format(SFormExpected, {"string after '+'", Describe(FTok)}));
           v.Str += FTok.Str;
           Next();
         }
@@ -497,7 +498,7 @@ class TFormParser {
       default:
         break;
     }
-    Fail(FTok, "expected value but found " + Describe(FTok));
+    Fail(FTok, Format(SFormExpected, {"value", Describe(FTok)}));
   }
 
   void ParseSet(TFormValue& v) {
@@ -510,7 +511,7 @@ class TFormParser {
     for (;;) {
       v.Elements.push_back(ExpectPlainIdent("identifier"));
       if (IsSymbol(']')) break;
-      if (!IsSymbol(',')) Fail(FTok, "expected ',' or ']' but found " + Describe(FTok));
+      if (!IsSymbol(',')) Fail(FTok, Format(SFormExpected, {"',' or ']'", Describe(FTok)}));
       Next();
     }
     Next();
@@ -521,7 +522,7 @@ class TFormParser {
     v.Type = TValueType::vaList;
     Next();
     while (!IsSymbol(')')) {
-      if (!IsValueStart()) Fail(FTok, "expected value or ')' but found " + Describe(FTok));
+      if (!IsValueStart()) Fail(FTok, Format(SFormExpected, {"value or ')'", Describe(FTok)}));
       ParseValue(v.List.emplace_back(), depth);
     }
     Next();
@@ -532,19 +533,19 @@ class TFormParser {
     v.Type = TValueType::vaCollection;
     Next();
     while (!IsSymbol('>')) {
-      if (!IsWord("item")) Fail(FTok, "expected 'item' or '>' but found " + Describe(FTok));
+      if (!IsWord("item")) Fail(FTok, Format(SFormExpected, {"'item' or '>'", Describe(FTok)}));
       TFormItem& item = v.Items.emplace_back();
       item.Line = FTok.Line;
       item.Col = FTok.Col;
       Next();
       if (IsSymbol('[')) {  // an item index: accepted and ignored
         Next();
-        if (FTok.Kind != TTokenKind::Integer) Fail(FTok, "expected integer but found " + Describe(FTok));
+        if (FTok.Kind != TTokenKind::Integer) Fail(FTok, Format(SFormExpected, {"integer", Describe(FTok)}));
         Next();
         ExpectSymbol(']');
       }
       while (FTok.Kind == TTokenKind::Ident && !IsWord("end")) ParseProperty(item.Props.emplace_back(), depth);
-      if (!IsWord("end")) Fail(FTok, "expected 'end' but found " + Describe(FTok));
+      if (!IsWord("end")) Fail(FTok, Format(SFormExpected, {"'end'", Describe(FTok)}));
       Next();
     }
     Next();
@@ -559,7 +560,7 @@ class TFormParser {
     int high = -1;
     for (;;) {
       SkipBlanks();
-      if (FPos >= FSize) FailAt(FPos, "expected '}' but found end of file");
+      if (FPos >= FSize) FailAt(FPos, Format(SFormExpected, {"'}'", "end of file"}));
       char c = FData[FPos];
       if (c == '}') break;
       if (!IsHexDigit(c)) {
@@ -568,7 +569,7 @@ class TFormParser {
         std::size_t start = FPos;
         Utf8Next(FText, FPos);
         bad.Text.assign(FData + start, FPos - start);
-        FailAt(start, "expected hex digit or '}' but found " + Describe(bad));
+        FailAt(start, Format(SFormExpected, {"hex digit or '}'", Describe(bad)}));
       }
       if (high < 0) {
         high = HexValue(c);
@@ -578,7 +579,7 @@ class TFormParser {
       }
       ++FPos;
     }
-    if (high >= 0) Fail(open, "odd number of hex digits in binary value");
+    if (high >= 0) Fail(open, SFormOddHexDigits);
     ++FPos;  // the '}'
     Next();
   }
@@ -597,7 +598,7 @@ constexpr std::size_t BytesPerLine = 32;    // binary bytes per line (64 hex dig
 void Indent(std::string& out, int indent) { out.append(static_cast<std::size_t>(indent), ' '); }
 
 std::string FloatText(const TFormValue& v) {
-  if (!std::isfinite(v.Float)) PrintFail(v.Line, v.Col, "cannot write a float that is not finite");
+  if (!std::isfinite(v.Float)) PrintFail(v.Line, v.Col, SFormNotFinite);
   char buf[64];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v.Float);  // shortest exact form
   std::string raw(buf, end);
@@ -662,7 +663,7 @@ std::vector<std::string> StringPieces(const std::string& s) {
 }
 
 void CheckName(bool ok, int line, int col, const char* what, const std::string& name) {
-  if (!ok) PrintFail(line, col, std::string("invalid ") + what + " " + Quoted(name));
+  if (!ok) PrintFail(line, col, Format(SFormInvalidName, {what, Quoted(name)}));
 }
 
 void PrintValue(std::string& out, const TFormValue& v, int indent, int depth);
@@ -685,7 +686,7 @@ void PrintProps(std::string& out, const std::vector<TFormProperty>& props, int i
 void PrintValue(std::string& out, const TFormValue& v, int indent, int depth) {
   switch (v.Type) {
     case TValueType::vaNull:
-      PrintFail(v.Line, v.Col, "cannot write a value without a type");
+      PrintFail(v.Line, v.Col, SFormUntypedValue);
     case TValueType::vaInteger:
       out += std::to_string(v.Int);
       return;
@@ -755,7 +756,7 @@ void PrintValue(std::string& out, const TFormValue& v, int indent, int depth) {
       return;
     }
   }
-  PrintFail(v.Line, v.Col, "cannot write a value of unknown type");
+  PrintFail(v.Line, v.Col, SFormUnknownValueType);
 }
 
 void PrintObject(std::string& out, const TFormObject& obj, int indent, int depth) {

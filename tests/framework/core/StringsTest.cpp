@@ -218,4 +218,38 @@ TEST(StringListEventTest, OneChangeNotificationPerChangeOrPerUpdateBlock) {
   }
 }
 
+/// Lines in memory whose Insert refuses the line "bad" (a list that raises half-way).
+class TRefusingStrings : public fw::TStrings {
+ public:
+  Lines FLines{"a", "b"};
+  int GetCount() const override { return static_cast<int>(FLines.size()); }
+  std::string Get(int index) const override { return FLines.at(static_cast<std::size_t>(index)); }
+  void Insert(int index, const std::string& s) override {
+    if (s == "bad") throw fw::EListError("refused");
+    FLines.insert(FLines.begin() + index, s);
+  }
+  void Delete(int index) override { FLines.erase(FLines.begin() + index); }
+  void Clear() override { FLines.clear(); }
+};
+
+TEST(StringListEventTest, AnUpdateBlockThatRaisesStillEnds) {
+  const fw::TStringList withBad({"x", "bad"});
+  struct Case {
+    const char* name;
+    std::function<void(fw::TStrings&)> act;
+  };
+  const std::vector<Case> cases = {
+      {"Put", [](fw::TStrings& l) { l.Put(0, "bad"); }},
+      {"SetText", [](fw::TStrings& l) { l.SetText("x\r\nbad"); }},
+      {"AddStrings", [&](fw::TStrings& l) { l.AddStrings(withBad); }},
+      {"Assign", [&](fw::TStrings& l) { l.Assign(&withBad); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TRefusingStrings list;
+    EXPECT_THROW(c.act(list), fw::EListError);
+    EXPECT_FALSE(list.Updating());
+  }
+}
+
 }  // namespace

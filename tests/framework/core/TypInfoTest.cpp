@@ -389,6 +389,37 @@ TEST_F(TypInfoTest, EventPropertiesAssignedByHandlerName) {
   EXPECT_EQ(fw::GetMethodName(FWidget.GetOnClick().GetMethod(), &FForm), "");
 }
 
+TEST_F(TypInfoTest, CodeAssignsAnyCallableAndFormFilesStillNameMethods) {
+  std::vector<std::string> calls;
+  FWidget.SetOnClick([&](TObject* sender) { calls.push_back(sender == &FWidget ? "widget" : "other"); });
+  ASSERT_TRUE(FWidget.GetOnClick());
+  FWidget.GetOnClick()(&FWidget);
+  EXPECT_EQ(calls, std::vector<std::string>{"widget"});
+
+  // By name: assigned and stored, but without a name a form file could give.
+  const fw::TMethod method = fw::GetMethodProp(&FWidget, "OnClick");
+  EXPECT_TRUE(method.Assigned());
+  EXPECT_FALSE(Prop("OnClick")->IsDefaultValue(&FWidget));
+  EXPECT_EQ(fw::GetMethodName(method, &FForm), "");
+  {
+    // The method assigns the same callable to another event and keeps it alive there.
+    TWidget other(nullptr);
+    fw::SetMethodProp(&other, "OnClick", method);
+    EXPECT_EQ(other.GetOnClick(), FWidget.GetOnClick());
+    FWidget.SetOnClick(nullptr);
+    other.GetOnClick()(&other);
+  }
+  EXPECT_EQ(calls, (std::vector<std::string>{"widget", "other"}));
+
+  // A handler named in a form file replaces the callable.
+  fw::SetMethodProp(&FWidget, "OnClick", method);
+  fw::SetMethodPropByName(&FWidget, Prop("OnClick"), &FForm, "ButtonClick");
+  EXPECT_EQ(fw::GetMethodName(fw::GetMethodProp(&FWidget, "OnClick"), &FForm), "ButtonClick");
+  FWidget.GetOnClick()(&FWidget);
+  EXPECT_EQ(FForm.FTrace, std::vector<std::string>{"Form1.ButtonClick"});
+  EXPECT_EQ(calls.size(), 2u);
+}
+
 TEST_F(TypInfoTest, SetMethodPropByNameRejectsUnknownAndMismatchedHandlers) {
   struct Case {
     const char* handler;
@@ -438,6 +469,8 @@ TEST(EventTest, MethodCallsTheMemberOfItsTarget) {
 TEST(EventTest, EventsAreEqualWhenObjectAndMemberAreTheSame) {
   TSampleForm a(nullptr), b(nullptr);
   using fw::Method;
+  auto click = [](TObject*) {};
+  const fw::TNotifyEvent callable = click;
   struct Case {
     const char* name;
     fw::TNotifyEvent x, y;
@@ -452,6 +485,10 @@ TEST(EventTest, EventsAreEqualWhenObjectAndMemberAreTheSame) {
        false},
       {"unassigned", fw::TNotifyEvent{}, nullptr, true},
       {"assigned and unassigned", Method<&TSampleForm::ButtonClick>(&a), fw::TNotifyEvent{}, false},
+      {"a callable and its copy", callable, callable, true},
+      {"two assignments of one lambda", fw::TNotifyEvent(click), fw::TNotifyEvent(click), false},
+      {"callable and member", callable, Method<&TSampleForm::ButtonClick>(&a), false},
+      {"callable and unassigned", callable, nullptr, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -491,6 +528,25 @@ TEST(EventTest, BorrowedEventChainsToTheSavedOneAndIsPutBack) {
   widget.GetOnClick()(&widget);
   EXPECT_EQ(trace, std::vector<std::string>{"chained"});
   EXPECT_EQ(form.FTrace, (std::vector<std::string>{"F.ButtonClick", "F.ButtonClick"}));
+}
+
+TEST(EventTest, ABorrowedCallableIsPutBackAndTheBorrowerChainsToIt) {
+  TWidget widget(nullptr);
+  std::vector<std::string> trace;
+  const fw::TNotifyEvent original = [&](TObject*) { trace.push_back("original"); };
+  widget.SetOnClick(original);
+  {
+    fw::TEventRestorer restore([&](fw::TNotifyEvent e) { widget.SetOnClick(e); }, widget.GetOnClick());
+    fw::TNotifyEvent saved = widget.GetOnClick();
+    widget.SetOnClick([&trace, saved](TObject* sender) {
+      trace.push_back("borrowed");
+      saved(sender);
+    });
+    widget.GetOnClick()(&widget);
+  }
+  EXPECT_EQ(widget.GetOnClick(), original);
+  widget.GetOnClick()(&widget);
+  EXPECT_EQ(trace, (std::vector<std::string>{"borrowed", "original", "original"}));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
-// The dataset protocol on the in-memory dataset: navigation, record windows of data links,
-// editing with its events, bookmarks, DisableControls, filters, searching, ordering, and
-// the errors that leave the dataset as it was.
+// The dataset protocol: navigation, record windows of data links, editing with its events,
+// bookmarks, DisableControls, filters, searching, ordering, and the errors that leave the
+// dataset as it was. One suite, several backends: every test program that compiles this
+// file runs it on the backends it defines in SuiteBackends() (the data tests on the
+// in-memory dataset, the engine tests on tables of both kinds of database).
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +14,7 @@
 #include "framework/core/Exceptions.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/MemDataSet.h"
+#include "tests/support/DataSetBackends.h"
 #include "tests/support/ExpectError.h"
 
 namespace {
@@ -63,15 +67,11 @@ class TEventTrace : public TComponent {
   }
 };
 
-class DataSetTest : public ::testing::Test {
+class DataSetTest : public fwtest::TBackendTest {
  protected:
   void SetUp() override {
-    People = new TMemDataSet(&Owner);
-    People->SetName("People");
-    People->GetFieldDefs()->Add("id", ftInteger);
-    People->GetFieldDefs()->Add("Name", ftString, 20);
-    People->GetFieldDefs()->Add("Lang", ftSmallint);
-    People->CreateDataSet();
+    TBackendTest::SetUp();
+    People = NewDataSet("People", {{"id", ftInteger}, {"Name", ftString, 20}, {"Lang", ftSmallint}});
     for (int i = 1; i <= 20; ++i) AddPerson(i, "P" + std::string(i < 10 ? "0" : "") + std::to_string(i), i % 3);
     People->First();
   }
@@ -89,11 +89,10 @@ class DataSetTest : public ::testing::Test {
     return ids;
   }
 
-  TComponent Owner{nullptr};
   TMemDataSet* People = nullptr;
 };
 
-TEST_F(DataSetTest, NavigatesAndReportsBoundaries) {
+TEST_P(DataSetTest, NavigatesAndReportsBoundaries) {
   EXPECT_EQ(People->GetRecordCount(), 20);
   EXPECT_TRUE(People->GetBOF());
   EXPECT_EQ(Id(), 1);
@@ -110,17 +109,16 @@ TEST_F(DataSetTest, NavigatesAndReportsBoundaries) {
   People->SetRecNo(3);
   EXPECT_EQ(Id(), 3);
 
-  TMemDataSet empty(nullptr);
-  empty.GetFieldDefs()->Add("x", ftInteger);
-  empty.CreateDataSet();
+  auto owned = OwnDataSet("", {{"x", ftInteger}});
+  TMemDataSet& empty = *owned;
   EXPECT_TRUE(empty.GetBOF());
   EXPECT_TRUE(empty.GetEOF());
   EXPECT_TRUE(empty.IsEmpty());
   EXPECT_EQ(empty.GetRecNo(), 0);
 }
 
-TEST_F(DataSetTest, InsertFiresItsEventsInOrderAndOnNewRecordOnce) {
-  auto* trace = new TEventTrace(&Owner);
+TEST_P(DataSetTest, InsertFiresItsEventsInOrderAndOnNewRecordOnce) {
+  auto* trace = new TEventTrace(Owner.get());
   trace->Attach(People);
   People->SetRecNo(5);
   trace->Trace.clear();
@@ -138,7 +136,7 @@ TEST_F(DataSetTest, InsertFiresItsEventsInOrderAndOnNewRecordOnce) {
   EXPECT_EQ(People->GetRecordCount(), 21);
 }
 
-TEST_F(DataSetTest, EditCancelRestoresAndCheckBrowseModePostsOnlyModifiedRecords) {
+TEST_P(DataSetTest, EditCancelRestoresAndCheckBrowseModePostsOnlyModifiedRecords) {
   People->SetRecNo(2);
   People->Edit();
   People->FieldByName("Name")->SetAsString("Changed");
@@ -157,7 +155,7 @@ TEST_F(DataSetTest, EditCancelRestoresAndCheckBrowseModePostsOnlyModifiedRecords
   EXPECT_EQ(People->GetState(), dsBrowse);
 }
 
-TEST_F(DataSetTest, BadInputRaisesNamedErrorsAndKeepsStateAndData) {
+TEST_P(DataSetTest, BadInputRaisesNamedErrorsAndKeepsStateAndData) {
   struct Case {
     const char* what;
     std::function<void()> act;
@@ -192,7 +190,7 @@ TEST_F(DataSetTest, BadInputRaisesNamedErrorsAndKeepsStateAndData) {
   EXPECT_EQ(People->GetFilter(), "");
 }
 
-TEST_F(DataSetTest, BookmarksSurviveDeletesOfOtherRecords) {
+TEST_P(DataSetTest, BookmarksSurviveDeletesOfOtherRecords) {
   People->SetRecNo(10);
   TBookmark ten = People->GetBookmark();
   People->SetRecNo(3);
@@ -209,7 +207,7 @@ TEST_F(DataSetTest, BookmarksSurviveDeletesOfOtherRecords) {
   EXPECT_EQ(Id(), 10);
 }
 
-TEST_F(DataSetTest, LinksSeeAWindowThatScrollsAndResyncCentres) {
+TEST_P(DataSetTest, LinksSeeAWindowThatScrollsAndResyncCentres) {
   TDataSource source(nullptr);
   source.SetDataSet(People);
   TTraceLink link;
@@ -249,7 +247,7 @@ TEST_F(DataSetTest, LinksSeeAWindowThatScrollsAndResyncCentres) {
   }
 }
 
-TEST_F(DataSetTest, NestedDisableControlsTellLinksOnceAtTheEnd) {
+TEST_P(DataSetTest, NestedDisableControlsTellLinksOnceAtTheEnd) {
   TDataSource source(nullptr);
   source.SetDataSet(People);
   TTraceLink link;
@@ -271,7 +269,7 @@ TEST_F(DataSetTest, NestedDisableControlsTellLinksOnceAtTheEnd) {
   EXPECT_FALSE(People->ControlsDisabled());
 }
 
-TEST_F(DataSetTest, FiltersInTheClassicLanguage) {
+TEST_P(DataSetTest, FiltersInTheClassicLanguage) {
   struct Case {
     const char* filter;
     std::vector<int> ids;
@@ -293,7 +291,7 @@ TEST_F(DataSetTest, FiltersInTheClassicLanguage) {
   EXPECT_EQ(People->GetRecordCount(), 20);
 }
 
-TEST_F(DataSetTest, LocateAndLookup) {
+TEST_P(DataSetTest, LocateAndLookup) {
   People->Edit();
   People->FieldByName("Name")->SetAsString("Язык");
   People->Post();
@@ -320,7 +318,7 @@ TEST_F(DataSetTest, LocateAndLookup) {
   EXPECT_EQ(People->Lookup("id", 99, "Name").AsString(), "P14");
 }
 
-TEST_F(DataSetTest, CancelledInsertReturnsToTheRecordItWasPlacedAt) {
+TEST_P(DataSetTest, CancelledInsertReturnsToTheRecordItWasPlacedAt) {
   struct Case {
     int bufferCount;  // 1: no data link
     int recNo;        // current before Insert or Append
@@ -357,7 +355,7 @@ TEST_F(DataSetTest, CancelledInsertReturnsToTheRecordItWasPlacedAt) {
   }
 }
 
-TEST_F(DataSetTest, AFilterSetWhileClosedIsBoundWhenTheDataSetOpens) {
+TEST_P(DataSetTest, AFilterSetWhileClosedIsBoundWhenTheDataSetOpens) {
   People->Close();
   People->SetFilter("(Lang = 1) and (id < 8)");
   People->SetFiltered(true);
@@ -376,7 +374,7 @@ TEST_F(DataSetTest, AFilterSetWhileClosedIsBoundWhenTheDataSetOpens) {
   EXPECT_EQ(People->GetRecordCount(), 20);
 }
 
-TEST_F(DataSetTest, IndexFieldNamesOrdersAndKeepsTheCurrentRecord) {
+TEST_P(DataSetTest, IndexFieldNamesOrdersAndKeepsTheCurrentRecord) {
   People->SetRecNo(6);
   People->SetIndexFieldNames("Lang;id");
   EXPECT_EQ(Id(), 6);
@@ -385,21 +383,12 @@ TEST_F(DataSetTest, IndexFieldNamesOrdersAndKeepsTheCurrentRecord) {
   EXPECT_EQ(Ids(), (std::vector<int>{3, 6, 9, 12, 15, 18, 1, 4, 7, 10, 13, 16, 19, 2, 5, 8, 11, 14, 17, 20}));
 }
 
-}  // namespace
-
-namespace {
-
-using namespace fw;
-
-TEST(PostProtocolTest, APostTheFilterCannotEvaluateStoresNothing) {
+TEST_P(DataSetTest, APostTheFilterCannotEvaluateStoresNothing) {
   // "Id = 'abc'" cannot compare an integer: every record with an Id makes the filter raise.
   for (bool inserting : {true, false}) {
     SCOPED_TRACE(inserting ? "insert" : "edit");
-    TMemDataSet ds(nullptr);
-    ds.SetName("Items");
-    ds.GetFieldDefs()->Add("Id", ftInteger);
-    ds.GetFieldDefs()->Add("Name", ftString, 10);
-    ds.CreateDataSet();
+    auto owned = OwnDataSet("Items", {{"Id", ftInteger}, {"Name", ftString, 10}});
+    TMemDataSet& ds = *owned;
     ds.Append();
     ds.FieldByName("Name")->SetAsString("keep");
     ds.Post();
@@ -429,14 +418,12 @@ TEST(PostProtocolTest, APostTheFilterCannotEvaluateStoresNothing) {
   }
 }
 
-TEST(KeyIndexTest, ExactSearchesAgreeForNarrowAndWideIntegerKeys) {
+TEST_P(DataSetTest, ExactSearchesAgreeForNarrowAndWideIntegerKeys) {
   // Narrow keys are kept in an array, wide ones in a hash map: both answer alike.
   for (int spread : {1, 1000000}) {
     SCOPED_TRACE(spread);
-    TMemDataSet ds(nullptr);
-    ds.GetFieldDefs()->Add("Id", ftInteger);
-    ds.GetFieldDefs()->Add("Name", ftString, 10);
-    ds.CreateDataSet();
+    auto owned = OwnDataSet("", {{"Id", ftInteger}, {"Name", ftString, 10}});
+    TMemDataSet& ds = *owned;
     for (int i : {3, 1, 2, 2}) {  // the second 2 is never found: the first one wins
       ds.Append();
       ds.FieldByName("Id")->SetAsInteger(i * spread);
@@ -473,5 +460,8 @@ TEST(KeyIndexTest, ExactSearchesAgreeForNarrowAndWideIntegerKeys) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, DataSetTest, ::testing::ValuesIn(fwtest::SuiteBackends()),
+                         fwtest::BackendName);
 
 }  // namespace

@@ -1,35 +1,34 @@
 // Values of currency and date-time fields: currency keeps its exact fixed-point value through
 // every accessor and through the stored record, and values out of range are refused with
-// a conversion error naming the field, leaving the record as it was.
+// a conversion error naming the field, leaving the record as it was. Part of the dataset
+// suite: it runs on every backend of SuiteBackends() (see DataSetTest.cpp).
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 
 #include "framework/core/Exceptions.h"
 #include "framework/data/MemDataSet.h"
+#include "tests/support/DataSetBackends.h"
 
 namespace {
 
 using namespace fw;
 
-class FieldValueTest : public ::testing::Test {
+class FieldValueTest : public fwtest::TBackendTest {
  protected:
   void SetUp() override {
-    Ds.SetName("Prices");
-    Ds.GetFieldDefs()->Add("Price", ftCurrency);
-    Ds.GetFieldDefs()->Add("Day", ftDate);
-    Ds.GetFieldDefs()->Add("At", ftTime);
-    Ds.GetFieldDefs()->Add("Stamp", ftDateTime);
-    Ds.CreateDataSet();
+    TBackendTest::SetUp();
+    Ds = NewDataSet("Prices", {{"Price", ftCurrency}, {"Day", ftDate}, {"At", ftTime}, {"Stamp", ftDateTime}});
   }
-  TField* F(const char* name) { return Ds.FieldByName(name); }
+  TField* F(const char* name) { return Ds->FieldByName(name); }
 
-  TMemDataSet Ds{nullptr};
+  TMemDataSet* Ds = nullptr;
 };
 
-TEST_F(FieldValueTest, CurrencyKeepsItsExactValueEndToEnd) {
+TEST_P(FieldValueTest, CurrencyKeepsItsExactValueEndToEnd) {
   struct Case {
     std::int64_t units;
     const char* text;
@@ -51,13 +50,13 @@ TEST_F(FieldValueTest, CurrencyKeepsItsExactValueEndToEnd) {
     // Written as currency, as text and as a variant; read back every way, before and after
     // the record is stored.
     for (int way = 0; way < 3; ++way) {
-      Ds.Append();
+      Ds->Append();
       if (way == 0) price->SetAsCurrency(value);
       if (way == 1) price->SetAsString(c.text);
       if (way == 2) price->SetAsVariant(Variant(value));
       EXPECT_EQ(price->GetAsCurrency(), value);
-      Ds.Post();
-      Ds.Last();
+      Ds->Post();
+      Ds->Last();
       EXPECT_EQ(price->GetAsCurrency(), value);
       EXPECT_EQ(price->GetAsString(), c.text);
       EXPECT_EQ(price->GetAsVariant().VarType(), varCurrency);
@@ -66,15 +65,15 @@ TEST_F(FieldValueTest, CurrencyKeepsItsExactValueEndToEnd) {
     }
   }
   // Doubles round to the nearest 1/10000.
-  Ds.Append();
+  Ds->Append();
   price->SetAsFloat(12.34564);
   EXPECT_EQ(price->GetAsString(), "12.3456");
   price->SetAsFloat(-0.00004);
   EXPECT_EQ(price->GetAsCurrency(), TCurrency{0});
-  Ds.Cancel();
+  Ds->Cancel();
 }
 
-TEST_F(FieldValueTest, OutOfRangeValuesRaiseAndLeaveTheRecordAsItWas) {
+TEST_P(FieldValueTest, OutOfRangeValuesRaiseAndLeaveTheRecordAsItWas) {
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
@@ -100,16 +99,16 @@ TEST_F(FieldValueTest, OutOfRangeValuesRaiseAndLeaveTheRecordAsItWas) {
       {"Stamp", -3e9, "'-3000000000' is not a valid date and time"},
       {"Stamp", nan, "'NAN' is not a valid date and time"},
   };
-  Ds.Append();
+  Ds->Append();
   F("Price")->SetAsString("5");
   F("Day")->SetAsString("2024-03-01");
   F("At")->SetAsString("12:30:00");
   F("Stamp")->SetAsString("2024-03-01 12:30:00");
-  Ds.Post();
+  Ds->Post();
   const std::string before[] = {"5", "2024-03-01", "1899-12-30 12:30:00", "2024-03-01 12:30:00"};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.field) + " " + std::to_string(c.value));
-    Ds.Edit();
+    Ds->Edit();
     try {
       F(c.field)->SetAsFloat(c.value);
       ADD_FAILURE() << "stored " << F(c.field)->GetAsString();
@@ -120,11 +119,14 @@ TEST_F(FieldValueTest, OutOfRangeValuesRaiseAndLeaveTheRecordAsItWas) {
     }
     // Through a variant alike.
     EXPECT_THROW(F(c.field)->SetAsVariant(Variant(c.value)), EDatabaseError);
-    EXPECT_FALSE(Ds.GetModified());
-    Ds.Cancel();
+    EXPECT_FALSE(Ds->GetModified());
+    Ds->Cancel();
     int i = 0;
     for (const char* name : {"Price", "Day", "At", "Stamp"}) EXPECT_EQ(F(name)->GetAsString(), before[i++]);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, FieldValueTest, ::testing::ValuesIn(fwtest::SuiteBackends()),
+                         fwtest::BackendName);
 
 }  // namespace

@@ -243,6 +243,17 @@ TEST_F(FormReaderTest, ReadsEveryValueKindAndWritesTheSameText) {
   EXPECT_EQ(WriteComponentText(root.get()), kModule);
 }
 
+TEST_F(FormReaderTest, AHandlerAssignedInCodeIsNotWrittenAndNamedOnesStay) {
+  std::unique_ptr<TComponent> root(ReadComponentText(kModule, nullptr));
+  auto* other = dynamic_cast<TWidget*>(root->FindComponent("Other"));
+  ASSERT_NE(other, nullptr);
+  int calls = 0;
+  other->SetOnClick([&](TObject*) { ++calls; });
+  EXPECT_EQ(WriteComponentText(root.get()), kModule);
+  other->GetOnClick()(other);
+  EXPECT_EQ(calls, 1);
+}
+
 TEST_F(FormReaderTest, LoadedRunsOnceForEveryComponentAfterReferencesAreFixed) {
   std::unique_ptr<TComponent> root(ReadComponentText(kModule, nullptr));
   // Panel's buddy is written before Other is read: it is resolved before any Loaded.
