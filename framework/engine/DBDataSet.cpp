@@ -113,11 +113,7 @@ const TClassInfo& TDBDataSet::StaticClass() {
 TDBDataSet::TDBDataSet(TComponent* owner) : TMemDataSet(owner), FMasterLink(std::make_unique<TMasterDataLink>(this)) {}
 
 TDBDataSet::~TDBDataSet() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
   FMasterLink->SetDataSource(nullptr);
   CloseDatabase();
 }
@@ -226,11 +222,7 @@ TTable::TTable(TComponent* owner) : TDBDataSet(owner) {
 }
 
 TTable::~TTable() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
 }
 
 void TTable::SetTableName(const std::string& name) {
@@ -636,11 +628,7 @@ TQuery::TQuery(TComponent* owner)
 }
 
 TQuery::~TQuery() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
   FSQL->SetOnChange(nullptr);
 }
 
