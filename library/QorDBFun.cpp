@@ -359,9 +359,9 @@ void GotoNeighbourOf(fw::TDataSet* ds, fw::TBookmark bookmark) {
   if (!rows || bookmark < 0) return;
   const fw::TBookmark count = rows->GetStoredRowCount();
   for (fw::TBookmark b = std::min(bookmark, count - 1); b >= 0; --b)
-    if (ds->BookmarkValid(b)) return ds->InternalGotoBookmark(b);
+    if (ds->BookmarkValid(b)) return fw::TDataSetInternals::InternalGotoBookmark(*ds, b);
   for (fw::TBookmark b = bookmark + 1; b < count; ++b)
-    if (ds->BookmarkValid(b)) return ds->InternalGotoBookmark(b);
+    if (ds->BookmarkValid(b)) return fw::TDataSetInternals::InternalGotoBookmark(*ds, b);
 }
 
 }  // namespace

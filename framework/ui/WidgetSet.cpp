@@ -136,9 +136,9 @@ void TNullWidgetSet::ProcessMessages() {
   // Only what is waiting now: messages posted while delivering wait for the next call.
   std::size_t n = FQueue.size();
   for (std::size_t i = 0; i < n && !FQueue.empty(); ++i) {
-    auto [handle, message] = FQueue.front();
+    auto posted = FQueue.front();
     FQueue.pop_front();
-    if (TWinControl* c = FindControl(handle)) RunGuarded(c, [&] { HandlePostedMessage(c, message); });
+    if (TWinControl* c = FindControl(posted.first)) RunGuarded(c, [&] { HandlePostedMessage(c, posted.second); });
   }
 }
 
