@@ -54,7 +54,9 @@ const fw::TClassInfo& TQorLookupLevelCol::StaticClass() {
 }
 
 TQorLookupLevelCol::TQorLookupLevelCol(fw::TComponent* owner)
-    : fw::TCollection(TQorLookupLevelItem::StaticClass()), FOwner(owner) {}
+    : fw::TCollection(TQorLookupLevelItem::StaticClass()), FOwner(owner) {
+  EnsureUnitsStarted();
+}
 
 fw::TPersistent* TQorLookupLevelCol::GetOwner() const { return FOwner; }
 
@@ -171,7 +173,9 @@ const fw::TClassInfo& TQorLookField::StaticClass() {
 }
 
 TQorLookField::TQorLookField(fw::TComponent* owner)
-    : fw::TStringField(owner), FLookupLevels(std::make_unique<TQorLookupLevelCol>(this)) {}
+    : fw::TStringField(owner), FLookupLevels(std::make_unique<TQorLookupLevelCol>(this)) {
+  EnsureUnitsStarted();
+}
 
 TQorLookField::~TQorLookField() {
   FResultFieldList.clear();
