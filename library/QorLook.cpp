@@ -1,6 +1,9 @@
 #include "library/QorLook.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <string_view>
 
 #include "framework/core/Component.h"
 #include "framework/core/Consts.h"
@@ -112,6 +115,43 @@ bool IsDateTimeField(const fw::TField* f) {
   return t == fw::ftDate || t == fw::ftTime || t == fw::ftDateTime;
 }
 
+/// How a result value is kept in its slot: text (zero-terminated), a date-time as an
+/// 8-byte float, an integer in the field's own binary form (read without a variant), or
+/// any other binary form of the field.
+enum TSlotKind : std::uint8_t { skText, skDateTime, skInt16, skWord, skInt32, skInt64, skOther };
+
+TSlotKind SlotKindOf(const fw::TField* f) {
+  if (IsTextField(f)) return skText;
+  if (IsDateTimeField(f)) return skDateTime;
+  switch (f->GetDataType()) {
+    case fw::ftSmallint: return skInt16;
+    case fw::ftWord: return skWord;
+    case fw::ftInteger:
+    case fw::ftAutoInc: return skInt32;
+    case fw::ftLargeint: return skInt64;
+    default: return skOther;
+  }
+}
+
+/// The variant type code of a field's values, 0 when only a value tells it.
+std::uint16_t VarTypeOfField(const fw::TField* f) {
+  switch (f->GetDataType()) {
+    case fw::ftString: return fw::varString;
+    case fw::ftSmallint: return fw::varSmallint;
+    case fw::ftInteger:
+    case fw::ftAutoInc: return fw::varInteger;
+    case fw::ftWord: return fw::varWord;
+    case fw::ftLargeint: return fw::varInt64;
+    case fw::ftBoolean: return fw::varBoolean;
+    case fw::ftFloat: return fw::varDouble;
+    case fw::ftCurrency: return fw::varCurrency;
+    case fw::ftDate:
+    case fw::ftTime:
+    case fw::ftDateTime: return fw::varDate;
+    default: return 0;
+  }
+}
+
 /// The working buffer in which a stored lookup record is put together: at least 8193
 /// bytes, the record's `size` bytes zeroed.
 std::vector<std::uint8_t>& WorkingBuffer(int size) {
@@ -127,23 +167,53 @@ void StoreTypeCode(std::uint8_t* slot, std::uint16_t code) {
   slot[1] = static_cast<std::uint8_t>(code >> 8);
 }
 
-/// The variant type code of a stored field's value, without building the value.
-std::uint16_t VarTypeOf(const fw::TField* f, const std::uint8_t* native) {
-  switch (f->GetDataType()) {
-    case fw::ftString: return fw::varString;
-    case fw::ftSmallint: return fw::varSmallint;
-    case fw::ftInteger:
-    case fw::ftAutoInc: return fw::varInteger;
-    case fw::ftWord: return fw::varWord;
-    case fw::ftLargeint: return fw::varInt64;
-    case fw::ftBoolean: return fw::varBoolean;
-    case fw::ftFloat: return fw::varDouble;
-    case fw::ftCurrency: return fw::varCurrency;
-    case fw::ftDate:
-    case fw::ftTime:
-    case fw::ftDateTime: return fw::varDate;
-    default: return f->NativeToVariant(native).VarType();
+std::uint16_t TypeCodeOf(const std::uint8_t* slot) {
+  return static_cast<std::uint16_t>(slot[0] | (slot[1] << 8));
+}
+
+template <class T>
+T LoadNative(const std::uint8_t* p) {
+  T v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+/// Appends an integer in decimal, as its variant's text gives it.
+template <class T>
+void AppendInteger(std::string& out, T value) {
+  char digits[24];
+  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
+/// Appends the text of an integer slot kind's binary form; false for other kinds.
+bool AppendNativeInteger(std::uint8_t kind, const std::uint8_t* native, std::string& out) {
+  switch (kind) {
+    case skInt16: AppendInteger(out, LoadNative<std::int16_t>(native)); return true;
+    case skWord: AppendInteger(out, LoadNative<std::uint16_t>(native)); return true;
+    case skInt32: AppendInteger(out, LoadNative<std::int32_t>(native)); return true;
+    case skInt64: AppendInteger(out, LoadNative<std::int64_t>(native)); return true;
+    default: return false;
   }
+}
+
+/// Whether two key values are equal, as the record search compares them.
+bool SameKey(const fw::Variant& a, const fw::Variant& b) {
+  if (a == b) return true;
+  if (a.IsNullOrEmpty() || b.IsNullOrEmpty()) return false;
+  try {
+    return fw::Variant::Compare(a, b) == 0;
+  } catch (const fw::Exception&) {
+    return false;
+  }
+}
+
+/// Whether every field of the list is one of the dataset's fields now.
+bool FieldsOf(const fw::TDataSet* ds, const std::vector<fw::TField*>& list) {
+  const auto& fields = ds->GetFields();
+  for (const fw::TField* f : list)
+    if (std::find(fields.begin(), fields.end(), f) == fields.end()) return false;
+  return true;
 }
 
 }  // namespace
@@ -225,11 +295,55 @@ std::string TQorLookField::AllResultFields() const {
 
 void TQorLookField::BuildResultFields() {
   FResultFieldList.clear();
+  FLookupKeyList.clear();
   FDisplayFieldCount = 0;
+  // While the master is open its record keeps the size it was opened with.
+  fw::TDataSet* ds = GetDataSet();
+  const int recordSize = ds && ds->GetActive() ? FStoredSize : -1;
+  struct Slots {
+    const TQorLookField* f;
+    int size;
+    ~Slots() { f->BuildSlots(size); }
+  } slots{this, recordSize};
   std::string display = GetLookupResultField();
-  if (!GetLookupDataSet() || display.empty()) return;
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!lookup || display.empty()) return;
   FDisplayFieldCount = CountNames(display);
-  FResultFieldList = GetLookupDataSet()->GetFieldList(AllResultFields());
+  FResultFieldList = lookup->GetFieldList(AllResultFields());
+  std::size_t pos = 1;
+  const std::string& keys = GetLookupKeyFields();
+  while (pos <= keys.size()) {
+    fw::TField* key = lookup->FindField(fw::ExtractFieldName(keys, pos));
+    if (!key) {
+      FLookupKeyList.clear();
+      break;
+    }
+    FLookupKeyList.push_back(key);
+  }
+}
+
+void TQorLookField::BuildSlots(int recordSize) const {
+  FSlots.clear();
+  FSlots.reserve(FResultFieldList.size());
+  std::uint16_t sum = 0;
+  for (fw::TField* f : FResultFieldList) {
+    TSlot slot;
+    slot.Field = f;
+    slot.Offset = sum;
+    slot.ValueSize = StoredValueSize(f);
+    slot.Kind = SlotKindOf(f);
+    slot.VarType = VarTypeOfField(f);
+    FSlots.push_back(slot);
+    sum = static_cast<std::uint16_t>(sum + slot.ValueSize + 2);
+  }
+  const int limit = std::min(recordSize < 0 ? static_cast<int>(sum) : recordSize, MaxLookupRecordSize + 1);
+  // Slot offsets are the running sum in full; one that wrapped in 16 bits lies beyond.
+  int offset = 0;
+  for (TSlot& slot : FSlots) {
+    slot.Offset = offset;
+    slot.Fits = offset + 2 + slot.ValueSize <= limit;
+    offset += 2 + slot.ValueSize;
+  }
 }
 
 fw::TField* TQorLookField::ResultField(int index) const {
@@ -242,18 +356,11 @@ int TQorLookField::StoredValueSize(const fw::TField* field) {
 }
 
 const std::uint8_t* TQorLookField::Slot(int index) const {
+  if (index < 0 || index >= static_cast<int>(FSlots.size())) fw::ListIndexError(index);
+  const TSlot& slot = FSlots[static_cast<std::size_t>(index)];
+  if (!slot.Fits) return nullptr;
   const std::uint8_t* record = DataInRecord();
-  if (!record) return nullptr;
-  const int size = GetDataSize();
-  const int offset = SlotOffset(index);
-  if (offset + 2 + StoredValueSize(ResultField(index)) > std::min(size, MaxLookupRecordSize + 1)) return nullptr;
-  return record + offset;
-}
-
-int TQorLookField::SlotOffset(int index) const {
-  int offset = 0;
-  for (int i = 0; i < index; ++i) offset += 2 + StoredValueSize(FResultFieldList[static_cast<std::size_t>(i)]);
-  return offset;
+  return record ? record + slot.Offset : nullptr;
 }
 
 // Runs while the master dataset opens (its state still inactive): the dataset's lookup
@@ -273,21 +380,25 @@ void TQorLookField::Prepare() const {
   self->BuildResultFields();
 }
 
+// The dataset asks for the size while it opens (its state still inactive): that is when
+// a lookup field is prepared, and when a size above the limit is told, for every field
+// of this class.
 int TQorLookField::GetDataSize() const {
   fw::TDataSet* ds = GetDataSet();
-  bool preparing = GetLookup() && ds && ds->GetState() == fw::dsInactive;
-  if (preparing) Prepare();
-  if (!preparing && FStoredSize >= 0 && GetLookup() && FStoreLookupData) return FStoredSize;
+  const bool sizing = ds && ds->GetState() == fw::dsInactive;
+  const bool stored = GetLookup() && FStoreLookupData;
+  if (!sizing && stored && FStoredSize >= 0) return FStoredSize;
+  if (sizing && GetLookup()) Prepare();
   int size;
-  if (GetLookup() && FStoreLookupData) {
+  if (stored) {
     std::uint16_t sum = 0;
-    for (fw::TField* f : FResultFieldList) sum = static_cast<std::uint16_t>(sum + StoredValueSize(f) + 2);
+    for (const TSlot& slot : FSlots) sum = static_cast<std::uint16_t>(sum + slot.ValueSize + 2);
     size = sum;
     FStoredSize = size;
   } else {
     size = fw::TStringField::GetDataSize();
   }
-  if (preparing && size > MaxLookupRecordSize) fw::ShowMessage("Out Limit");
+  if (sizing && size > MaxLookupRecordSize) fw::ShowMessage("Out Limit");
   return size;
 }
 
@@ -301,75 +412,116 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
     return;
   }
   // Slots are written only where they fit both the record and the working buffer.
-  const int size = GetDataSize();
-  const int limit = std::min(size, MaxLookupRecordSize + 1);
-  std::vector<std::uint8_t>& buffer = WorkingBuffer(size);
-  int offset = 0;
-  for (std::size_t i = 0; i < FResultFieldList.size(); ++i) {
-    fw::TField* f = FResultFieldList[i];
-    const int valueSize = StoredValueSize(f);
-    const int slot = 2 + valueSize;
-    if (offset + slot > limit) break;
+  std::vector<std::uint8_t>& buffer = WorkingBuffer(GetDataSize());
+  for (std::size_t i = 0; i < FSlots.size(); ++i) {
+    const TSlot& slot = FSlots[i];
+    if (!slot.Fits) break;
+    fw::TField* f = slot.Field;
     static const fw::Variant none;
     const fw::Variant& value = v.IsArray() ? (i < v.ArrayCount() ? v[i] : none) : (i == 0 ? v : none);
-    std::uint8_t* p = buffer.data() + offset;
+    std::uint8_t* p = buffer.data() + slot.Offset;
     std::uint16_t code = value.IsNullOrEmpty() ? fw::varNull : value.VarType();
     if (code != fw::varNull) {
       try {
-        if (IsTextField(f)) {
+        if (slot.Kind == skText) {
           std::string text = value.IsBytes() ? std::string() : value.AsString();
-          if (valueSize > 0) {
+          if (slot.ValueSize > 0) {
             // The text with its zero byte fits the slot, never cut inside a character.
-            std::size_t keep = fw::Utf8FitBytes(text, static_cast<std::size_t>(valueSize - 1));
+            std::size_t keep = fw::Utf8FitBytes(text, static_cast<std::size_t>(slot.ValueSize - 1));
             std::memcpy(p + 2, text.data(), keep);
           }
-        } else if (IsDateTimeField(f)) {
+        } else if (slot.Kind == skDateTime) {
           double d = value.AsDateTime().Value;
           std::memcpy(p + 2, &d, 8);
-        } else if (valueSize > 0) {
+        } else if (slot.ValueSize > 0) {
           f->VariantToNative(value, p + 2);
         }
       } catch (const fw::Exception&) {
         code = fw::varNull;  // a value that does not fit its result field is kept as null
-        std::memset(p + 2, 0, static_cast<std::size_t>(valueSize));
+        std::memset(p + 2, 0, static_cast<std::size_t>(slot.ValueSize));
       }
     }
     StoreTypeCode(p, code);
-    offset += slot;
   }
   SetData(buffer.data());
+}
+
+fw::Variant TQorLookField::MasterKeyValues() const {
+  const auto& keys = LookupKeyFieldList();
+  if (keys.empty() || !GetDataSet()) return {};
+  return LookupKeyValues();
+}
+
+bool TQorLookField::LookupFieldsCurrent() const {
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!lookup) return false;
+  if (!FResultFieldList.empty() && !FLookupKeyList.empty() && FieldsOf(lookup, FResultFieldList) &&
+      FieldsOf(lookup, FLookupKeyList))
+    return true;
+  try {
+    const_cast<TQorLookField*>(this)->BuildResultFields();
+  } catch (const fw::Exception&) {
+    FResultFieldList.clear();
+    FLookupKeyList.clear();
+    BuildSlots(FStoredSize);
+  }
+  return !FResultFieldList.empty() && !FLookupKeyList.empty();
+}
+
+bool TQorLookField::LookupStandsOn(const fw::Variant& keys) const {
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (lookup->GetState() != fw::dsBrowse || lookup->IsEmpty()) return false;
+  if (FLookupKeyList.size() == 1) return SameKey(FLookupKeyList[0]->GetAsVariant(), keys);
+  if (!keys.IsArray() || keys.ArrayCount() != FLookupKeyList.size()) return false;
+  for (std::size_t i = 0; i < FLookupKeyList.size(); ++i)
+    if (!SameKey(FLookupKeyList[i]->GetAsVariant(), keys[i])) return false;
+  return true;
+}
+
+bool TQorLookField::LocateLookupRecord(const fw::Variant& keys) const {
+  if (LookupStandsOn(keys)) return true;
+  return GetLookupDataSet()->Locate(GetLookupKeyFields(), keys, {});
+}
+
+const fw::Variant* TQorLookField::CachedValues(const fw::Variant& keys) const {
+  return GetLookupCache() ? GetLookupList().Find(keys) : nullptr;
+}
+
+bool TQorLookField::HasLookupRecord() const {
+  fw::Variant keys = MasterKeyValues();
+  if (keys.IsNull()) return false;
+  if (GetLookupCache()) return CachedValues(keys) != nullptr;
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!lookup || !lookup->GetActive() || !LookupFieldsCurrent()) return false;
+  if (LookupStandsOn(keys)) return true;
+  return lookup->LocateRecord(GetLookupKeyFields(), keys, {}, false);
 }
 
 fw::Variant TQorLookField::GetAsVariant() const {
   fw::TDataSet* ds = GetDataSet();
   if (!GetLookup() || (ds && ds->GetState() == fw::dsSetKey)) return fw::TStringField::GetAsVariant();
-  auto* self = const_cast<TQorLookField*>(this);
-  const int saved = CurrentResultIndex;
-  struct Restore {
-    TQorLookField* f;
-    int saved;
-    ~Restore() { f->CurrentResultIndex = saved; }
-  } restore{self, saved};
-  int index = saved < 0 ? FLookupResultIndex : saved;
-  if (index < 0) return fw::Variant(GetAsString());
+  const int index = CurrentResultIndex < 0 ? FLookupResultIndex : CurrentResultIndex;
+  if (index < 0) {
+    // All display values as one text: GetAsString walks them and puts the index back.
+    return fw::Variant(GetAsString());
+  }
   if (FStoreLookupData) {
-    fw::TField* f = ResultField(index);
-    const int valueSize = StoredValueSize(f);
     const std::uint8_t* p = Slot(index);
     if (!p) return {};
-    std::uint16_t code = static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+    const TSlot& slot = FSlots[static_cast<std::size_t>(index)];
+    std::uint16_t code = TypeCodeOf(p);
     if (code == fw::varNull || code == fw::varEmpty) return {};
-    if (IsTextField(f)) {
+    if (slot.Kind == skText) {
       const char* text = reinterpret_cast<const char*>(p + 2);
-      return fw::Variant(std::string(text, strnlen(text, static_cast<std::size_t>(valueSize))));
+      return fw::Variant(std::string(text, strnlen(text, static_cast<std::size_t>(slot.ValueSize))));
     }
     fw::Variant value;
-    if (IsDateTimeField(f)) {
+    if (slot.Kind == skDateTime) {
       double d;
       std::memcpy(&d, p + 2, 8);
       value = fw::Variant(fw::TDateTime{d});
     } else {
-      value = f->NativeToVariant(p + 2);
+      value = slot.Field->NativeToVariant(p + 2);
     }
     if (value.VarType() != code) {
       try {
@@ -381,41 +533,100 @@ fw::Variant TQorLookField::GetAsVariant() const {
   }
   fw::TDataSet* lookup = GetLookupDataSet();
   if (!ds || !lookup) return {};
-  fw::Variant keys = ds->GetFieldValues(GetKeyFields());
-  if (lookup->Locate(GetLookupKeyFields(), keys, {})) return ResultField(index)->GetValue();
-  return {};
+  ResultField(index);  // an index beyond the result fields raises
+  const fw::Variant keys = MasterKeyValues();
+  if (keys.IsNull()) return {};
+  if (GetLookupCache()) {
+    // The value comes from the cache; the lookup dataset still follows the read.
+    const fw::Variant* values = CachedValues(keys);
+    if (!values) return {};
+    if (lookup->GetActive() && LookupFieldsCurrent()) LocateLookupRecord(keys);
+    if (!values->IsArray()) return index == 0 ? *values : fw::Variant();
+    return static_cast<std::size_t>(index) < values->ArrayCount() ? (*values)[static_cast<std::size_t>(index)]
+                                                                   : fw::Variant();
+  }
+  if (!lookup->GetActive() || !LookupFieldsCurrent() || !LocateLookupRecord(keys)) return {};
+  return ResultField(index)->GetValue();
+}
+
+bool TQorLookField::AppendValueText(int index, std::string& out) const {
+  fw::TDataSet* ds = GetDataSet();
+  if (ds && ds->GetState() == fw::dsSetKey) {
+    fw::Variant v = GetAsVariant();
+    if (v.IsNullOrEmpty()) return false;
+    out += v.AsString();
+    return true;
+  }
+  if (FStoreLookupData) {
+    const std::uint8_t* p = Slot(index);
+    if (!p) return false;
+    const TSlot& slot = FSlots[static_cast<std::size_t>(index)];
+    const std::uint16_t code = TypeCodeOf(p);
+    if (code == fw::varNull || code == fw::varEmpty) return false;
+    // Text and integers are read from the slot in place.
+    if (slot.Kind == skText) {
+      const char* text = reinterpret_cast<const char*>(p + 2);
+      out.append(text, strnlen(text, static_cast<std::size_t>(slot.ValueSize)));
+      return true;
+    }
+    if (code == slot.VarType && AppendNativeInteger(slot.Kind, p + 2, out)) return true;
+  } else if (!GetLookupCache() && index >= 0 && index < static_cast<int>(FSlots.size())) {
+    // Text and integers of the lookup record are read in place.
+    fw::TDataSet* lookup = GetLookupDataSet();
+    if (!ds || !lookup) return false;
+    const fw::Variant keys = MasterKeyValues();
+    if (keys.IsNull() || !lookup->GetActive() || !LookupFieldsCurrent() || !LocateLookupRecord(keys)) return false;
+    fw::TField* f = ResultField(index);
+    if (f->GetFieldKind() == fw::fkData && !f->IsBlob()) {
+      const std::uint8_t* native = f->DataInRecord();
+      if (!native) return false;
+      const std::uint8_t kind = SlotKindOf(f);
+      if (kind == skText) {
+        const char* text = reinterpret_cast<const char*>(native);
+        out.append(text, strnlen(text, static_cast<std::size_t>(f->GetSize())));
+        return true;
+      }
+      if (AppendNativeInteger(kind, native, out)) return true;
+    }
+    fw::Variant v = f->GetValue();
+    if (v.IsNullOrEmpty()) return false;
+    out += v.AsString();
+    return true;
+  }
+  const int saved = CurrentResultIndex;
+  auto* self = const_cast<TQorLookField*>(this);
+  self->CurrentResultIndex = index;
+  fw::Variant v;
+  try {
+    v = GetAsVariant();
+  } catch (...) {
+    self->CurrentResultIndex = saved;
+    throw;
+  }
+  self->CurrentResultIndex = saved;
+  if (v.IsNullOrEmpty()) return false;
+  out += v.AsString();
+  return true;
+}
+
+void TQorLookField::AppendResultText(int index, std::string& out) const {
+  if (AppendValueText(index, out)) return;
+  // A key that the lookup dataset does not hold still shows in the key column.
+  if (!GetKeyFields().empty() && fw::SameText(ResultField(index)->GetFieldName(), GetLookupKeyFields()))
+    out += GetDataSet()->FieldByName(GetKeyFields())->GetAsString();
 }
 
 std::string TQorLookField::GetAsString() const {
   if (!GetLookup()) return fw::TStringField::GetAsString();
-  auto* self = const_cast<TQorLookField*>(this);
-  if (CurrentResultIndex >= 0) {
-    if (FStoreLookupData && IsTextField(ResultField(CurrentResultIndex))) {
-      // Text slots are read in place.
-      const std::uint8_t* p = Slot(CurrentResultIndex);
-      if (p && (p[0] | (p[1] << 8)) != fw::varNull && (p[0] | (p[1] << 8)) != fw::varEmpty) {
-        const char* text = reinterpret_cast<const char*>(p + 2);
-        return std::string(text, strnlen(text, static_cast<std::size_t>(StoredValueSize(ResultField(CurrentResultIndex)))));
-      }
-    }
-    fw::Variant v = GetAsVariant();
-    if (!v.IsNullOrEmpty()) return v.AsString();
-    if (!GetKeyFields().empty() && fw::SameText(ResultField(CurrentResultIndex)->GetFieldName(), GetLookupKeyFields()))
-      return GetDataSet()->FieldByName(GetKeyFields())->GetAsString();
-    return {};
-  }
   std::string text;
-  for (int i = 0; i < FDisplayFieldCount; ++i) {
-    self->CurrentResultIndex = i;
-    if (i > 0) text += ' ';
-    try {
-      text += GetAsString();
-    } catch (...) {
-      self->CurrentResultIndex = -1;
-      throw;
-    }
+  if (CurrentResultIndex >= 0) {
+    AppendResultText(CurrentResultIndex, text);
+    return text;
   }
-  self->CurrentResultIndex = -1;
+  for (int i = 0; i < FDisplayFieldCount; ++i) {
+    if (i > 0) text += ' ';
+    AppendResultText(i, text);
+  }
   return text;
 }
 
@@ -444,21 +655,60 @@ void TQorLookField::GetText(std::string& text, bool displayText) const {
   }
 }
 
+// Without StoreLookupData the record holds nothing for the field: it is null when the
+// lookup finds no record for the master's key, as its values read then are.
 bool TQorLookField::GetIsNull() const {
-  bool null = fw::TStringField::GetIsNull();
-  if (null && GetLookup() && FOptions.Contains(foValueNotInLookup) && !GetKeyFields().empty() && GetDataSet())
-    return GetDataSet()->FieldByName(GetKeyFields())->IsNull();
+  fw::TDataSet* ds = GetDataSet();
+  bool null;
+  if (GetLookup() && !FStoreLookupData && ds && ds->GetState() != fw::dsSetKey)
+    null = !HasLookupRecord();
+  else
+    null = fw::TStringField::GetIsNull();
+  if (null && GetLookup() && FOptions.Contains(foValueNotInLookup) && !GetKeyFields().empty() && ds)
+    return ds->FieldByName(GetKeyFields())->IsNull();
   return null;
 }
 
+void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) const {
+  for (const TSlot& slot : FSlots) {
+    if (!slot.Fits) break;
+    std::uint8_t* p = record + slot.Offset;
+    const std::uint8_t* src = row + slot.Field->GetOffset();
+    if (!src[0]) {
+      StoreTypeCode(p, fw::varNull);
+      continue;
+    }
+    const std::uint8_t* native = src + 1;
+    StoreTypeCode(p, slot.VarType ? slot.VarType : slot.Field->NativeToVariant(native).VarType());
+    if (slot.Kind == skText) {
+      const char* text = reinterpret_cast<const char*>(native);
+      std::string_view view(text, strnlen(text, static_cast<std::size_t>(slot.Field->GetSize())));
+      if (slot.ValueSize > 0)
+        std::memcpy(p + 2, view.data(), fw::Utf8FitBytes(view, static_cast<std::size_t>(slot.ValueSize - 1)));
+    } else if (slot.Kind == skDateTime) {
+      double d = slot.Field->NativeToVariant(native).AsDateTime().Value;
+      std::memcpy(p + 2, &d, 8);
+    } else {
+      std::memcpy(p + 2, native, static_cast<std::size_t>(slot.ValueSize));
+    }
+  }
+}
+
 void TQorLookField::CalcLookupValue() {
-  fw::TDataSet* lookup = GetLookupDataSet();
-  if (!GetLookup() || !FStoreLookupData || GetLookupCache() || !lookup || !lookup->GetActive()) {
+  if (!GetLookup()) {
     fw::TStringField::CalcLookupValue();
     return;
   }
-  for (fw::TField* f : FResultFieldList)
-    if (f->GetFieldKind() != fw::fkData || f->IsBlob() || f->GetDataSet() != lookup) {
+  // Without stored data the record keeps nothing: the values are read when asked for.
+  if (!FStoreLookupData) return;
+  fw::TDataSet* lookup = GetLookupDataSet();
+  fw::TDataSet* ds = GetDataSet();
+  if (GetLookupCache() || !lookup || !lookup->GetActive() || !LookupFieldsCurrent()) {
+    fw::TStringField::CalcLookupValue();
+    return;
+  }
+  for (const TSlot& slot : FSlots)
+    if (slot.Field->GetFieldKind() != fw::fkData || slot.Field->IsBlob()) {
       fw::TStringField::CalcLookupValue();
       return;
     }
@@ -477,33 +727,18 @@ void TQorLookField::CalcLookupValue() {
     return;
   }
   const int size = GetDataSize();
-  const int limit = std::min(size, MaxLookupRecordSize + 1);
-  std::vector<std::uint8_t>& buffer = WorkingBuffer(size);
-  int offset = 0;
-  for (fw::TField* f : FResultFieldList) {
-    const int valueSize = StoredValueSize(f);
-    if (offset + 2 + valueSize > limit) break;
-    std::uint8_t* p = buffer.data() + offset;
-    const std::uint8_t* src = row + f->GetOffset();
-    std::uint16_t code = fw::varNull;
-    if (src[0]) {
-      const std::uint8_t* native = src + 1;
-      code = VarTypeOf(f, native);
-      if (IsTextField(f)) {
-        const char* text = reinterpret_cast<const char*>(native);
-        std::string_view view(text, strnlen(text, static_cast<std::size_t>(f->GetSize())));
-        if (valueSize > 0)
-          std::memcpy(p + 2, view.data(), fw::Utf8FitBytes(view, static_cast<std::size_t>(valueSize - 1)));
-      } else if (IsDateTimeField(f)) {
-        double d = f->NativeToVariant(native).AsDateTime().Value;
-        std::memcpy(p + 2, &d, 8);
-      } else {
-        std::memcpy(p + 2, native, static_cast<std::size_t>(valueSize));
-      }
-    }
-    StoreTypeCode(p, code);
-    offset += 2 + valueSize;
+  fw::TRecordBuffer* rec = ds->GetCurrentBuffer();
+  if (ds->GetState() == fw::dsCalcFields && !GetOnValidate() && rec &&
+      rec->Data.size() >= static_cast<std::size_t>(GetOffset() + 1 + size)) {
+    // Computing the record's lookup values: the slots are written into the record itself.
+    std::uint8_t* base = rec->Data.data() + GetOffset();
+    base[0] = 1;
+    std::memset(base + 1, 0, static_cast<std::size_t>(size));
+    StoreFromRow(row, base + 1);
+    return;
   }
+  std::vector<std::uint8_t>& buffer = WorkingBuffer(size);
+  StoreFromRow(row, buffer.data());
   SetData(buffer.data());
 }
 
@@ -580,8 +815,15 @@ void TQorLookField::Notification(fw::TComponent* component, fw::TOperation opera
   if (operation != fw::TOperation::opRemove || !FLookupLevels) return;
   for (int i = 0; i < FLookupLevels->GetCount(); ++i)
     if (FLookupLevels->LevelDataSet(i) == component) FLookupLevels->SetLevelDataSet(i, nullptr);
-  for (fw::TField*& f : FResultFieldList)
-    if (f == component) FResultFieldList.clear();
+  // A result or key field that goes takes the lists with it; they are built anew from
+  // the lookup dataset when they are needed.
+  const auto gone = [component](const fw::TField* f) { return f == component; };
+  if (std::any_of(FResultFieldList.begin(), FResultFieldList.end(), gone) ||
+      std::any_of(FLookupKeyList.begin(), FLookupKeyList.end(), gone)) {
+    FResultFieldList.clear();
+    FLookupKeyList.clear();
+    BuildSlots(FStoredSize);
+  }
 }
 
 std::string LookFieldsText(TQorLookField* field, const std::string& names) {

@@ -194,16 +194,54 @@ class TQorLookField : public fw::TStringField {
   bool GetIsNull() const override;
   void DefineProperties(fw::TFiler* filer) override;
   void Notification(fw::TComponent* component, fw::TOperation operation) override;
-  /// Stores the lookup record straight from the lookup dataset's stored row when it can
-  /// (the same slots as SetAsVariant with the fetched values), else through SetAsVariant.
+  /// With StoreLookupData: stores the lookup record straight from the lookup dataset's
+  /// stored row when it can (the same slots as SetAsVariant with the fetched values),
+  /// else through SetAsVariant. Without it nothing is computed: the values are read
+  /// from the lookup dataset (or the cache) when they are asked for.
   void CalcLookupValue() override;
 
  private:
+  /// Where a result value lives in the stored record, worked out whenever the result
+  /// fields are built.
+  struct TSlot {
+    fw::TField* Field = nullptr;
+    int Offset = 0;          // of the slot in the stored record
+    int ValueSize = 0;       // StoredValueSize of the field
+    std::uint8_t Kind = 0;   // how the value is stored and read (a TSlotKind)
+    std::uint16_t VarType = 0;  // the type code of the field's values, 0 when it varies
+    bool Fits = false;       // the slot lies within the record and the working buffer
+  };
+
   void Prepare() const;
+  /// Lays out the slots of the result fields; `recordSize` is the size of the stored
+  /// record they must fit in (negative: the sum of the slots).
+  void BuildSlots(int recordSize) const;
   /// The slot of a result value in the stored record, or null (no value, or beyond the
   /// record and the working buffer).
   const std::uint8_t* Slot(int index) const;
-  int SlotOffset(int index) const;
+  /// Appends the text of result value `index` to `out`; false (nothing appended) when
+  /// the value is null.
+  bool AppendValueText(int index, std::string& out) const;
+  /// The text of result value `index` as GetAsString gives it.
+  void AppendResultText(int index, std::string& out) const;
+  /// The master's key values of the current record (an array for several), null when
+  /// one of them is null or the field is not bound.
+  fw::Variant MasterKeyValues() const;
+  /// Whether the result and lookup key fields are still fields of the lookup dataset
+  /// (its default fields are made anew at each opening); rebuilds them when not.
+  bool LookupFieldsCurrent() const;
+  /// Whether the lookup dataset's current record holds the key values.
+  bool LookupStandsOn(const fw::Variant& keys) const;
+  /// Moves the lookup dataset to the record of the key values unless it stands there
+  /// already; false (left where it was) when there is none.
+  bool LocateLookupRecord(const fw::Variant& keys) const;
+  /// Whether the lookup finds a record for the master's key values, without moving the
+  /// lookup dataset (fields that do not store their data).
+  bool HasLookupRecord() const;
+  /// The cached result values of the key values (LookupCache), or null.
+  const fw::Variant* CachedValues(const fw::Variant& keys) const;
+  /// Writes the stored record from the lookup dataset's stored row, in place.
+  void StoreFromRow(const std::uint8_t* row, std::uint8_t* record) const;
 
   mutable std::string FOwnLookupResultField;
   std::int32_t FListFieldIndex = 0;
@@ -223,6 +261,8 @@ class TQorLookField : public fw::TStringField {
   mutable std::vector<fw::TField*> FResultFieldList;
   mutable bool FSavedLookupCache = false;
   mutable int FStoredSize = -1;
+  mutable std::vector<TSlot> FSlots;
+  mutable std::vector<fw::TField*> FLookupKeyList;  // the lookup dataset's key fields
 };
 
 /// The values of the named result fields of a lookup field, joined by blanks (names that

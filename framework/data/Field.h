@@ -46,6 +46,12 @@ class TLookupList {
   void Add(const Variant& key, const Variant& value) { FMap.emplace(key, value); }
   /// The value for a key, or null.
   Variant ValueOfKey(const Variant& key) const;
+  /// The value for a key read in place (valid until the list changes), or null when the
+  /// key is not in the list.
+  const Variant* Find(const Variant& key) const {
+    auto it = FMap.find(key);
+    return it == FMap.end() ? nullptr : &it->second;
+  }
   std::size_t Count() const { return FMap.size(); }
 
  private:
