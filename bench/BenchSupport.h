@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
-/// Prints Google Benchmark's table and keeps every run's time in milliseconds.
+/// Prints Google Benchmark's table and keeps every run's CPU time in milliseconds (the
+/// machines that run the benchmarks are shared: the time a run waits for the processor is
+/// no part of its cost, so ratios compare processor time).
 class TRatioReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> Ms;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) Ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+    for (const auto& r : runs) Ms[r.benchmark_name()] = r.GetAdjustedCPUTime();
     ConsoleReporter::ReportRuns(runs);
   }
   /// The time of the first run whose name starts with `prefix`, 0 when none ran.

@@ -339,7 +339,7 @@ BENCHMARK(BM_QorLookFromFiles)
     ->Args({0, 0})
     ->Args({0, 1})
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+    ->Iterations(6);
 
 
 }  // namespace

@@ -208,14 +208,6 @@ bool SameKey(const fw::Variant& a, const fw::Variant& b) {
   }
 }
 
-/// Whether every field of the list is one of the dataset's fields now.
-bool FieldsOf(const fw::TDataSet* ds, const std::vector<fw::TField*>& list) {
-  const auto& fields = ds->GetFields();
-  for (const fw::TField* f : list)
-    if (std::find(fields.begin(), fields.end(), f) == fields.end()) return false;
-  return true;
-}
-
 }  // namespace
 
 const fw::TClassInfo& TQorLookField::StaticClass() {
@@ -320,6 +312,10 @@ void TQorLookField::BuildResultFields() {
     }
     FLookupKeyList.push_back(key);
   }
+  // The lists hold fields of the lookup dataset (made anew at each of its openings when
+  // they are its default fields): their freeing empties the lists (Notification).
+  for (fw::TField* f : FResultFieldList) FreeNotification(f);
+  for (fw::TField* f : FLookupKeyList) FreeNotification(f);
 }
 
 void TQorLookField::BuildSlots(int recordSize) const {
@@ -336,6 +332,9 @@ void TQorLookField::BuildSlots(int recordSize) const {
     FSlots.push_back(slot);
     sum = static_cast<std::uint16_t>(sum + slot.ValueSize + 2);
   }
+  FSlotsFromRow = !FSlots.empty();
+  for (const TSlot& slot : FSlots)
+    if (slot.Field->GetFieldKind() != fw::fkData || slot.Field->IsBlob()) FSlotsFromRow = false;
   const int limit = std::min(recordSize < 0 ? static_cast<int>(sum) : recordSize, MaxLookupRecordSize + 1);
   // Slot offsets are the running sum in full; one that wrapped in 16 bits lies beyond.
   int offset = 0;
@@ -453,11 +452,8 @@ fw::Variant TQorLookField::MasterKeyValues() const {
 }
 
 bool TQorLookField::LookupFieldsCurrent() const {
-  fw::TDataSet* lookup = GetLookupDataSet();
-  if (!lookup) return false;
-  if (!FResultFieldList.empty() && !FLookupKeyList.empty() && FieldsOf(lookup, FResultFieldList) &&
-      FieldsOf(lookup, FLookupKeyList))
-    return true;
+  if (!FResultFieldList.empty() && !FLookupKeyList.empty()) return true;
+  if (!GetLookupDataSet()) return false;
   try {
     const_cast<TQorLookField*>(this)->BuildResultFields();
   } catch (const fw::Exception&) {
@@ -478,23 +474,80 @@ bool TQorLookField::LookupStandsOn(const fw::Variant& keys) const {
   return true;
 }
 
+bool TQorLookField::LookupStandsOnMasterKey() const {
+  // One key field of the same non-text type on both sides: equal binary forms are equal
+  // keys (a difference may still be an equal value, which the caller compares as such).
+  const auto& master = LookupKeyFieldList();
+  if (master.size() != 1 || FLookupKeyList.size() != 1) return false;
+  const fw::TField* m = master[0];
+  const fw::TField* l = FLookupKeyList[0];
+  if (m->GetDataType() != l->GetDataType() || SlotKindOf(m) == skText || m->GetDataSize() != l->GetDataSize())
+    return false;
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (lookup->GetState() != fw::dsBrowse || lookup->IsEmpty()) return false;
+  const std::uint8_t* a = m->DataInRecord();
+  const std::uint8_t* b = l->DataInRecord();
+  return a && b && std::memcmp(a, b, static_cast<std::size_t>(m->GetDataSize())) == 0;
+}
+
 bool TQorLookField::LocateLookupRecord(const fw::Variant& keys) const {
   if (LookupStandsOn(keys)) return true;
   return GetLookupDataSet()->Locate(GetLookupKeyFields(), keys, {});
 }
 
 const fw::Variant* TQorLookField::CachedValues(const fw::Variant& keys) const {
-  return GetLookupCache() ? GetLookupList().Find(keys) : nullptr;
+  if (!GetLookupCache()) return nullptr;
+  const fw::TLookupList& list = GetLookupList();
+  if (!FDenseValues.empty() && FDenseVersion == list.Version() && keys.IsOrdinal()) {
+    const std::int64_t k = keys.AsInt64();
+    if (k < FDenseBase || static_cast<std::uint64_t>(k - FDenseBase) >= FDenseValues.size()) return nullptr;
+    return FDenseValues[static_cast<std::size_t>(k - FDenseBase)];
+  }
+  if (FFoundValues && FFoundVersion == list.Version() && FFoundKey == keys) return FFoundValues;
+  FFoundValues = list.Find(keys);
+  FFoundVersion = list.Version();
+  FFoundKey = keys;
+  return FFoundValues;
 }
 
 bool TQorLookField::HasLookupRecord() const {
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!GetDataSet() || !lookup) return false;
+  if (!GetLookupCache() && lookup->GetActive() && LookupFieldsCurrent() && LookupStandsOnMasterKey()) return true;
   fw::Variant keys = MasterKeyValues();
   if (keys.IsNull()) return false;
   if (GetLookupCache()) return CachedValues(keys) != nullptr;
-  fw::TDataSet* lookup = GetLookupDataSet();
-  if (!lookup || !lookup->GetActive() || !LookupFieldsCurrent()) return false;
+  if (!lookup->GetActive() || !LookupFieldsCurrent()) return false;
   if (LookupStandsOn(keys)) return true;
   return lookup->LocateRecord(GetLookupKeyFields(), keys, {}, false);
+}
+
+bool TQorLookField::FindLookupRecord(TFound& found) const {
+  if (found.Looked) return found.Found;
+  found.Looked = true;
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!GetDataSet() || !lookup) return false;
+  if (GetLookupCache()) {
+    // The values come from the cache; the lookup dataset still follows the read.
+    const fw::Variant keys = MasterKeyValues();
+    if (keys.IsNull()) return false;
+    found.Values = CachedValues(keys);
+    if (!found.Values) return false;
+    if (lookup->GetActive() && LookupFieldsCurrent()) LocateLookupRecord(keys);
+    return found.Found = true;
+  }
+  if (!lookup->GetActive() || !LookupFieldsCurrent()) return false;
+  if (LookupStandsOnMasterKey()) return found.Found = true;
+  const fw::Variant keys = MasterKeyValues();
+  if (keys.IsNull()) return false;
+  return found.Found = LocateLookupRecord(keys);
+}
+
+const fw::Variant* TQorLookField::CachedValue(int index, const TFound& found) const {
+  const fw::Variant* values = found.Values;
+  if (!values->IsArray()) return index == 0 ? values : nullptr;
+  return static_cast<std::size_t>(index) < values->ArrayCount() ? &(*values)[static_cast<std::size_t>(index)]
+                                                                : nullptr;
 }
 
 fw::Variant TQorLookField::GetAsVariant() const {
@@ -531,33 +584,19 @@ fw::Variant TQorLookField::GetAsVariant() const {
     }
     return value;
   }
-  fw::TDataSet* lookup = GetLookupDataSet();
-  if (!ds || !lookup) return {};
   ResultField(index);  // an index beyond the result fields raises
-  const fw::Variant keys = MasterKeyValues();
-  if (keys.IsNull()) return {};
-  if (GetLookupCache()) {
-    // The value comes from the cache; the lookup dataset still follows the read.
-    const fw::Variant* values = CachedValues(keys);
-    if (!values) return {};
-    if (lookup->GetActive() && LookupFieldsCurrent()) LocateLookupRecord(keys);
-    if (!values->IsArray()) return index == 0 ? *values : fw::Variant();
-    return static_cast<std::size_t>(index) < values->ArrayCount() ? (*values)[static_cast<std::size_t>(index)]
-                                                                   : fw::Variant();
+  TFound found;
+  if (!FindLookupRecord(found)) return {};
+  if (found.Values) {
+    const fw::Variant* value = CachedValue(index, found);
+    return value ? *value : fw::Variant();
   }
-  if (!lookup->GetActive() || !LookupFieldsCurrent() || !LocateLookupRecord(keys)) return {};
   return ResultField(index)->GetValue();
 }
 
-bool TQorLookField::AppendValueText(int index, std::string& out) const {
+bool TQorLookField::AppendValueText(int index, std::string& out, TFound& found) const {
   fw::TDataSet* ds = GetDataSet();
-  if (ds && ds->GetState() == fw::dsSetKey) {
-    fw::Variant v = GetAsVariant();
-    if (v.IsNullOrEmpty()) return false;
-    out += v.AsString();
-    return true;
-  }
-  if (FStoreLookupData) {
+  if (FStoreLookupData && !(ds && ds->GetState() == fw::dsSetKey)) {
     const std::uint8_t* p = Slot(index);
     if (!p) return false;
     const TSlot& slot = FSlots[static_cast<std::size_t>(index)];
@@ -570,13 +609,19 @@ bool TQorLookField::AppendValueText(int index, std::string& out) const {
       return true;
     }
     if (code == slot.VarType && AppendNativeInteger(slot.Kind, p + 2, out)) return true;
-  } else if (!GetLookupCache() && index >= 0 && index < static_cast<int>(FSlots.size())) {
+  } else if (!(ds && ds->GetState() == fw::dsSetKey)) {
+    fw::TField* f = ResultField(index);  // an index beyond the result fields raises
+    if (!FindLookupRecord(found)) return false;
+    if (found.Values) {
+      const fw::Variant* value = CachedValue(index, found);
+      if (!value || value->IsNullOrEmpty()) return false;
+      if (value->IsOrdinal())
+        AppendInteger(out, value->AsInt64());
+      else
+        out += value->AsString();
+      return true;
+    }
     // Text and integers of the lookup record are read in place.
-    fw::TDataSet* lookup = GetLookupDataSet();
-    if (!ds || !lookup) return false;
-    const fw::Variant keys = MasterKeyValues();
-    if (keys.IsNull() || !lookup->GetActive() || !LookupFieldsCurrent() || !LocateLookupRecord(keys)) return false;
-    fw::TField* f = ResultField(index);
     if (f->GetFieldKind() == fw::fkData && !f->IsBlob()) {
       const std::uint8_t* native = f->DataInRecord();
       if (!native) return false;
@@ -609,8 +654,8 @@ bool TQorLookField::AppendValueText(int index, std::string& out) const {
   return true;
 }
 
-void TQorLookField::AppendResultText(int index, std::string& out) const {
-  if (AppendValueText(index, out)) return;
+void TQorLookField::AppendResultText(int index, std::string& out, TFound& found) const {
+  if (AppendValueText(index, out, found)) return;
   // A key that the lookup dataset does not hold still shows in the key column.
   if (!GetKeyFields().empty() && fw::SameText(ResultField(index)->GetFieldName(), GetLookupKeyFields()))
     out += GetDataSet()->FieldByName(GetKeyFields())->GetAsString();
@@ -619,13 +664,15 @@ void TQorLookField::AppendResultText(int index, std::string& out) const {
 std::string TQorLookField::GetAsString() const {
   if (!GetLookup()) return fw::TStringField::GetAsString();
   std::string text;
+  // The lookup record is found once for all the values of this read.
+  TFound found;
   if (CurrentResultIndex >= 0) {
-    AppendResultText(CurrentResultIndex, text);
+    AppendResultText(CurrentResultIndex, text, found);
     return text;
   }
   for (int i = 0; i < FDisplayFieldCount; ++i) {
     if (i > 0) text += ' ';
-    AppendResultText(i, text);
+    AppendResultText(i, text, found);
   }
   return text;
 }
@@ -707,11 +754,10 @@ void TQorLookField::CalcLookupValue() {
     fw::TStringField::CalcLookupValue();
     return;
   }
-  for (const TSlot& slot : FSlots)
-    if (slot.Field->GetFieldKind() != fw::fkData || slot.Field->IsBlob()) {
-      fw::TStringField::CalcLookupValue();
-      return;
-    }
+  if (!FSlotsFromRow) {
+    fw::TStringField::CalcLookupValue();
+    return;
+  }
   fw::Variant keys = LookupKeyValues();
   const std::uint8_t* row = nullptr;
   if (keys.IsNull()) {
@@ -790,11 +836,30 @@ void TQorLookField::FillLookupCache() {
   restore.enabled = true;
   const std::string keys = GetLookupKeyFields();
   const std::string results = AllResultFields();
+  std::vector<std::int64_t> ordinals;
+  bool allOrdinal = true;
   lookup->First();
   while (!lookup->GetEOF()) {
-    GetLookupList().Add(lookup->GetFieldValues(keys), lookup->GetFieldValues(results));
+    fw::Variant key = lookup->GetFieldValues(keys);
+    if (allOrdinal && key.IsOrdinal())
+      ordinals.push_back(key.AsInt64());
+    else
+      allOrdinal = false;
+    GetLookupList().Add(key, lookup->GetFieldValues(results));
     lookup->Next();
   }
+  // Narrow integer keys (codes) find their values through an array, while the list stays
+  // as it was filled here.
+  FDenseValues.clear();
+  if (!allOrdinal || ordinals.empty()) return;
+  const auto [lo, hi] = std::minmax_element(ordinals.begin(), ordinals.end());
+  const std::uint64_t span = static_cast<std::uint64_t>(*hi) - static_cast<std::uint64_t>(*lo);
+  if (span >= 4 * ordinals.size() + 1024) return;
+  FDenseBase = *lo;
+  FDenseValues.assign(static_cast<std::size_t>(span) + 1, nullptr);
+  for (std::int64_t k : ordinals)
+    FDenseValues[static_cast<std::size_t>(k - FDenseBase)] = GetLookupList().Find(fw::Variant(k));
+  FDenseVersion = GetLookupList().Version();
 }
 
 void TQorLookField::DefineProperties(fw::TFiler* filer) {

@@ -219,19 +219,34 @@ class TQorLookField : public fw::TStringField {
   /// The slot of a result value in the stored record, or null (no value, or beyond the
   /// record and the working buffer).
   const std::uint8_t* Slot(int index) const;
+  /// What a read found of the lookup record of the master's current record (fields that
+  /// do not store their data); the values of one read share it.
+  struct TFound {
+    bool Looked = false;
+    bool Found = false;
+    const fw::Variant* Values = nullptr;  // the cached values, with LookupCache
+  };
+  /// Finds the lookup record once per `found`: its values in the cache, and the lookup
+  /// dataset put on it; false when there is none.
+  bool FindLookupRecord(TFound& found) const;
+  /// Result value `index` of the cached values found, or null.
+  const fw::Variant* CachedValue(int index, const TFound& found) const;
   /// Appends the text of result value `index` to `out`; false (nothing appended) when
   /// the value is null.
-  bool AppendValueText(int index, std::string& out) const;
+  bool AppendValueText(int index, std::string& out, TFound& found) const;
   /// The text of result value `index` as GetAsString gives it.
-  void AppendResultText(int index, std::string& out) const;
+  void AppendResultText(int index, std::string& out, TFound& found) const;
   /// The master's key values of the current record (an array for several), null when
   /// one of them is null or the field is not bound.
   fw::Variant MasterKeyValues() const;
-  /// Whether the result and lookup key fields are still fields of the lookup dataset
-  /// (its default fields are made anew at each opening); rebuilds them when not.
+  /// Whether the result and lookup key fields are known; builds them anew after their
+  /// fields were freed (the default fields of a lookup dataset that was reopened).
   bool LookupFieldsCurrent() const;
   /// Whether the lookup dataset's current record holds the key values.
   bool LookupStandsOn(const fw::Variant& keys) const;
+  /// Whether the lookup dataset's current record holds the master's key in the same
+  /// binary form (a quick test; false says nothing).
+  bool LookupStandsOnMasterKey() const;
   /// Moves the lookup dataset to the record of the key values unless it stands there
   /// already; false (left where it was) when there is none.
   bool LocateLookupRecord(const fw::Variant& keys) const;
@@ -262,7 +277,17 @@ class TQorLookField : public fw::TStringField {
   mutable bool FSavedLookupCache = false;
   mutable int FStoredSize = -1;
   mutable std::vector<TSlot> FSlots;
+  mutable bool FSlotsFromRow = false;  // every result field is a stored field of its row
   mutable std::vector<fw::TField*> FLookupKeyList;  // the lookup dataset's key fields
+  // The cached values last found, for the reads of the same record's other values.
+  mutable std::uint64_t FFoundVersion = 0;
+  mutable fw::Variant FFoundKey;
+  mutable const fw::Variant* FFoundValues = nullptr;
+  // The cached values of narrow integer keys, by key - FDenseBase, while the lookup list
+  // is the one FillLookupCache made (its version FDenseVersion).
+  std::vector<const fw::Variant*> FDenseValues;
+  std::int64_t FDenseBase = 0;
+  std::uint64_t FDenseVersion = 0;
 };
 
 /// The values of the named result fields of a lookup field, joined by blanks (names that
