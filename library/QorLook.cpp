@@ -197,16 +197,9 @@ bool AppendNativeInteger(std::uint8_t kind, const std::uint8_t* native, std::str
   }
 }
 
-/// Whether two key values are equal, as the record search compares them.
-bool SameKey(const fw::Variant& a, const fw::Variant& b) {
-  if (a == b) return true;
-  if (a.IsNullOrEmpty() || b.IsNullOrEmpty()) return false;
-  try {
-    return fw::Variant::Compare(a, b) == 0;
-  } catch (const fw::Exception&) {
-    return false;
-  }
-}
+/// Whether two key values are equal (numbers of every kind and dates by value), as the
+/// record search compares them; null keys match nothing.
+bool SameKey(const fw::Variant& a, const fw::Variant& b) { return !a.IsNullOrEmpty() && a == b; }
 
 }  // namespace
 
@@ -319,6 +312,7 @@ void TQorLookField::BuildResultFields() {
 }
 
 void TQorLookField::BuildSlots(int recordSize) const {
+  FKeptRowsVersion = 0;
   FSlots.clear();
   FSlots.reserve(FResultFieldList.size());
   std::uint16_t sum = 0;
@@ -474,20 +468,23 @@ bool TQorLookField::LookupStandsOn(const fw::Variant& keys) const {
   return true;
 }
 
-bool TQorLookField::LookupStandsOnMasterKey() const {
-  // One key field of the same non-text type on both sides: equal binary forms are equal
-  // keys (a difference may still be an equal value, which the caller compares as such).
+int TQorLookField::LookupStandsOnMasterKey() const {
+  // One key field of the same integer type on both sides: the binary forms tell.
   const auto& master = LookupKeyFieldList();
-  if (master.size() != 1 || FLookupKeyList.size() != 1) return false;
+  if (master.size() != 1 || FLookupKeyList.size() != 1) return -1;
   const fw::TField* m = master[0];
   const fw::TField* l = FLookupKeyList[0];
-  if (m->GetDataType() != l->GetDataType() || SlotKindOf(m) == skText || m->GetDataSize() != l->GetDataSize())
-    return false;
-  fw::TDataSet* lookup = GetLookupDataSet();
-  if (lookup->GetState() != fw::dsBrowse || lookup->IsEmpty()) return false;
+  const std::uint8_t kind = SlotKindOf(m);
+  if (m->GetDataType() != l->GetDataType() || kind < skInt16 || kind > skInt64) return -1;
   const std::uint8_t* a = m->DataInRecord();
+  if (!a) return -1;
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (lookup->GetState() != fw::dsBrowse || lookup->IsEmpty()) return 0;
   const std::uint8_t* b = l->DataInRecord();
-  return a && b && std::memcmp(a, b, static_cast<std::size_t>(m->GetDataSize())) == 0;
+  if (!b) return 0;
+  for (int i = 0, n = m->GetDataSize(); i < n; ++i)
+    if (a[i] != b[i]) return 0;
+  return 1;
 }
 
 bool TQorLookField::LocateLookupRecord(const fw::Variant& keys) const {
@@ -513,7 +510,7 @@ const fw::Variant* TQorLookField::CachedValues(const fw::Variant& keys) const {
 bool TQorLookField::HasLookupRecord() const {
   fw::TDataSet* lookup = GetLookupDataSet();
   if (!GetDataSet() || !lookup) return false;
-  if (!GetLookupCache() && lookup->GetActive() && LookupFieldsCurrent() && LookupStandsOnMasterKey()) return true;
+  if (!GetLookupCache() && lookup->GetActive() && LookupFieldsCurrent() && LookupStandsOnMasterKey() == 1) return true;
   fw::Variant keys = MasterKeyValues();
   if (keys.IsNull()) return false;
   if (GetLookupCache()) return CachedValues(keys) != nullptr;
@@ -533,14 +530,23 @@ bool TQorLookField::FindLookupRecord(TFound& found) const {
     if (keys.IsNull()) return false;
     found.Values = CachedValues(keys);
     if (!found.Values) return false;
-    if (lookup->GetActive() && LookupFieldsCurrent()) LocateLookupRecord(keys);
+    if (lookup->GetActive() && LookupFieldsCurrent()) MoveLookupTo(keys);
     return found.Found = true;
   }
   if (!lookup->GetActive() || !LookupFieldsCurrent()) return false;
-  if (LookupStandsOnMasterKey()) return found.Found = true;
+  const int stands = LookupStandsOnMasterKey();
+  if (stands == 1) return found.Found = true;
   const fw::Variant keys = MasterKeyValues();
   if (keys.IsNull()) return false;
+  if (stands == 0) return found.Found = lookup->Locate(GetLookupKeyFields(), keys, {});
   return found.Found = LocateLookupRecord(keys);
+}
+
+bool TQorLookField::MoveLookupTo(const fw::Variant& keys) const {
+  const int stands = LookupStandsOnMasterKey();
+  if (stands == 1) return true;
+  if (stands == 0) return GetLookupDataSet()->Locate(GetLookupKeyFields(), keys, {});
+  return LocateLookupRecord(keys);
 }
 
 const fw::Variant* TQorLookField::CachedValue(int index, const TFound& found) const {
@@ -664,8 +670,59 @@ void TQorLookField::AppendResultText(int index, std::string& out, TFound& found)
 std::string TQorLookField::GetAsString() const {
   if (!GetLookup()) return fw::TStringField::GetAsString();
   std::string text;
+  fw::TDataSet* ds = GetDataSet();
+  if (FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
+      FDisplayFieldCount <= static_cast<int>(FSlots.size())) {
+    // The display values straight from the stored record: text and integers in place.
+    const std::uint8_t* record = DataInRecord();
+    TFound found;
+    for (int i = 0; i < FDisplayFieldCount; ++i) {
+      if (i > 0) text += ' ';
+      const TSlot& slot = FSlots[static_cast<std::size_t>(i)];
+      const std::uint8_t* p = record && slot.Fits ? record + slot.Offset : nullptr;
+      const std::uint16_t code = p ? TypeCodeOf(p) : fw::varNull;
+      if (p && code == fw::varString && slot.Kind == skText) {
+        const char* value = reinterpret_cast<const char*>(p + 2);
+        text.append(value, strnlen(value, static_cast<std::size_t>(slot.ValueSize)));
+      } else if (!(p && code == slot.VarType && AppendNativeInteger(slot.Kind, p + 2, text))) {
+        AppendResultText(i, text, found);
+      }
+    }
+    return text;
+  }
   // The lookup record is found once for all the values of this read.
   TFound found;
+  if (!FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
+      FDisplayFieldCount <= static_cast<int>(FSlots.size()) && GetLookupCache() && FindLookupRecord(found)) {
+    // The display values from the cache.
+    for (int i = 0; i < FDisplayFieldCount; ++i) {
+      if (i > 0) text += ' ';
+      const fw::Variant* value = CachedValue(i, found);
+      if (value && value->IsOrdinal())
+        AppendInteger(text, value->AsInt64());
+      else if (value && value->IsString())
+        text += value->AsString();
+      else
+        AppendResultText(i, text, found);
+    }
+    return text;
+  }
+  if (!FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
+      FDisplayFieldCount <= static_cast<int>(FSlots.size()) && !GetLookupCache() && FindLookupRecord(found)) {
+    // The display values straight from the lookup record: text and integers in place.
+    for (int i = 0; i < FDisplayFieldCount; ++i) {
+      if (i > 0) text += ' ';
+      const TSlot& slot = FSlots[static_cast<std::size_t>(i)];
+      const std::uint8_t* native = FSlotsFromRow ? slot.Field->DataInRecord() : nullptr;
+      if (native && slot.Kind == skText && slot.ValueSize == slot.Field->GetDataSize()) {
+        const char* value = reinterpret_cast<const char*>(native);
+        text.append(value, strnlen(value, static_cast<std::size_t>(slot.ValueSize)));
+      } else if (!(native && AppendNativeInteger(slot.Kind, native, text))) {
+        AppendResultText(i, text, found);
+      }
+    }
+    return text;
+  }
   if (CurrentResultIndex >= 0) {
     AppendResultText(CurrentResultIndex, text, found);
     return text;
@@ -727,7 +784,10 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
     }
     const std::uint8_t* native = src + 1;
     StoreTypeCode(p, slot.VarType ? slot.VarType : slot.Field->NativeToVariant(native).VarType());
-    if (slot.Kind == skText) {
+    if (slot.Kind == skText && slot.ValueSize == slot.Field->GetDataSize()) {
+      // The text with its zero byte, as the row keeps it, is the slot's value.
+      std::memcpy(p + 2, native, static_cast<std::size_t>(slot.ValueSize));
+    } else if (slot.Kind == skText) {
       const char* text = reinterpret_cast<const char*>(native);
       std::string_view view(text, strnlen(text, static_cast<std::size_t>(slot.Field->GetSize())));
       if (slot.ValueSize > 0)
@@ -741,6 +801,51 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
   }
 }
 
+bool TQorLookField::FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row) const {
+  // A single integer key: the rows found are kept by key while the lookup dataset's rows
+  // stay as they are, so each key is searched once.
+  const auto& masterKeys = LookupKeyFieldList();
+  const std::uint8_t kind = masterKeys.size() == 1 ? SlotKindOf(masterKeys[0]) : skOther;
+  const std::uint8_t* native = kind >= skInt16 && kind <= skInt64 ? masterKeys[0]->DataInRecord() : nullptr;
+  std::int64_t k = -1;
+  if (native) {
+    switch (kind) {
+      case skInt16: k = LoadNative<std::int16_t>(native); break;
+      case skWord: k = LoadNative<std::uint16_t>(native); break;
+      case skInt32: k = LoadNative<std::int32_t>(native); break;
+      default: k = LoadNative<std::int64_t>(native); break;
+    }
+  }
+  const std::uint64_t version = k >= 0 && k < kMaxKeptRows ? lookup->GetStoredRowsVersion() : 0;
+  if (version != 0) {
+    if (version != FKeptRowsVersion || lookup != FKeptRowsOf) {
+      FKeptRows.clear();
+      FKeptRowsVersion = version;
+      FKeptRowsOf = lookup;
+    }
+    const auto at = static_cast<std::size_t>(k);
+    if (at < FKeptRows.size() && FKeptRows[at] != NotSearched()) {
+      row = FKeptRows[at];
+      return true;
+    }
+  }
+  const fw::Variant keys = LookupKeyValues();
+  row = nullptr;
+  if (keys.IsNull()) return true;
+  if (!lookup->FindStoredRow(GetLookupKeyFields(), keys, row)) return false;
+  if (version != 0) {
+    const auto at = static_cast<std::size_t>(k);
+    if (at >= FKeptRows.size()) FKeptRows.resize(at + 1, NotSearched());
+    FKeptRows[at] = row;
+  }
+  return true;
+}
+
+const std::uint8_t* TQorLookField::NotSearched() {
+  static const std::uint8_t mark = 0;
+  return &mark;
+}
+
 void TQorLookField::CalcLookupValue() {
   if (!GetLookup()) {
     fw::TStringField::CalcLookupValue();
@@ -750,21 +855,9 @@ void TQorLookField::CalcLookupValue() {
   if (!FStoreLookupData) return;
   fw::TDataSet* lookup = GetLookupDataSet();
   fw::TDataSet* ds = GetDataSet();
-  if (GetLookupCache() || !lookup || !lookup->GetActive() || !LookupFieldsCurrent()) {
-    fw::TStringField::CalcLookupValue();
-    return;
-  }
-  if (!FSlotsFromRow) {
-    fw::TStringField::CalcLookupValue();
-    return;
-  }
-  fw::Variant keys = LookupKeyValues();
   const std::uint8_t* row = nullptr;
-  if (keys.IsNull()) {
-    Clear();
-    return;
-  }
-  if (!lookup->FindStoredRow(GetLookupKeyFields(), keys, row)) {
+  if (GetLookupCache() || !lookup || !lookup->GetActive() || !LookupFieldsCurrent() || !FSlotsFromRow ||
+      !FindLookupRow(lookup, row)) {
     fw::TStringField::CalcLookupValue();
     return;
   }
@@ -772,7 +865,7 @@ void TQorLookField::CalcLookupValue() {
     Clear();
     return;
   }
-  const int size = GetDataSize();
+  const int size = FStoredSize >= 0 ? FStoredSize : GetDataSize();
   fw::TRecordBuffer* rec = ds->GetCurrentBuffer();
   if (ds->GetState() == fw::dsCalcFields && !GetOnValidate() && rec &&
       rec->Data.size() >= static_cast<std::size_t>(GetOffset() + 1 + size)) {

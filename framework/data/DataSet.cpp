@@ -499,6 +499,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
 }
 
 void TDataSet::NotifyLinks(TDataEvent event, std::intptr_t info) {
+  if (FDataSources.empty()) return;  // nothing listens: no copy of the list to walk
   for (TDataSource* s : std::vector<TDataSource*>(FDataSources)) s->DataEvent(event, info);
 }
 

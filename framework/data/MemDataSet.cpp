@@ -217,8 +217,10 @@ void TMemDataSet::RebuildPositions(std::size_t from) {
 }
 
 void TMemDataSet::InvalidateIndexes() {
+  // Every change of the stored rows or of the view comes through here.
   FHashIndexes.clear();
   FLastIndex = nullptr;
+  ++FStoredRowsVersion;
 }
 
 void TMemDataSet::BuildView() {
