@@ -405,6 +405,7 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
     return;
   }
   // Slots are written only where they fit both the record and the working buffer.
+  LookupFieldsCurrent();
   std::vector<std::uint8_t>& buffer = WorkingBuffer(GetDataSize());
   for (std::size_t i = 0; i < FSlots.size(); ++i) {
     const TSlot& slot = FSlots[i];
@@ -426,8 +427,10 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
         } else if (slot.Kind == skDateTime) {
           double d = value.AsDateTime().Value;
           std::memcpy(p + 2, &d, 8);
-        } else if (slot.ValueSize > 0) {
+        } else if (slot.ValueSize > 0 && f) {
           f->VariantToNative(value, p + 2);
+        } else if (slot.ValueSize > 0) {
+          code = fw::varNull;  // the field that knows the binary form is gone
         }
       } catch (const fw::Exception&) {
         code = fw::varNull;  // a value that does not fit its result field is kept as null
@@ -447,14 +450,17 @@ fw::Variant TQorLookField::MasterKeyValues() const {
 
 bool TQorLookField::LookupFieldsCurrent() const {
   if (!FResultFieldList.empty() && !FLookupKeyList.empty()) return true;
-  if (!GetLookupDataSet()) return false;
+  // Built anew only when every field is there again, so that the stored records keep
+  // their layout meanwhile.
+  fw::TDataSet* lookup = GetLookupDataSet();
+  if (!lookup || !lookup->GetActive() || GetLookupResultField().empty()) return false;
   try {
-    const_cast<TQorLookField*>(this)->BuildResultFields();
+    lookup->GetFieldList(AllResultFields());
+    lookup->GetFieldList(GetLookupKeyFields());
   } catch (const fw::Exception&) {
-    FResultFieldList.clear();
-    FLookupKeyList.clear();
-    BuildSlots(FStoredSize);
+    return false;
   }
+  const_cast<TQorLookField*>(this)->BuildResultFields();
   return !FResultFieldList.empty() && !FLookupKeyList.empty();
 }
 
@@ -579,8 +585,10 @@ fw::Variant TQorLookField::GetAsVariant() const {
       double d;
       std::memcpy(&d, p + 2, 8);
       value = fw::Variant(fw::TDateTime{d});
+    } else if (slot.Field || LookupFieldsCurrent()) {
+      value = FSlots[static_cast<std::size_t>(index)].Field->NativeToVariant(p + 2);
     } else {
-      value = slot.Field->NativeToVariant(p + 2);
+      return {};  // the field that knows the binary form is gone
     }
     if (value.VarType() != code) {
       try {
@@ -590,6 +598,7 @@ fw::Variant TQorLookField::GetAsVariant() const {
     }
     return value;
   }
+  LookupFieldsCurrent();
   ResultField(index);  // an index beyond the result fields raises
   TFound found;
   if (!FindLookupRecord(found)) return {};
@@ -616,6 +625,7 @@ bool TQorLookField::AppendValueText(int index, std::string& out, TFound& found) 
     }
     if (code == slot.VarType && AppendNativeInteger(slot.Kind, p + 2, out)) return true;
   } else if (!(ds && ds->GetState() == fw::dsSetKey)) {
+    LookupFieldsCurrent();
     fw::TField* f = ResultField(index);  // an index beyond the result fields raises
     if (!FindLookupRecord(found)) return false;
     if (found.Values) {
@@ -663,7 +673,8 @@ bool TQorLookField::AppendValueText(int index, std::string& out, TFound& found) 
 void TQorLookField::AppendResultText(int index, std::string& out, TFound& found) const {
   if (AppendValueText(index, out, found)) return;
   // A key that the lookup dataset does not hold still shows in the key column.
-  if (!GetKeyFields().empty() && fw::SameText(ResultField(index)->GetFieldName(), GetLookupKeyFields()))
+  if (!GetKeyFields().empty() && LookupFieldsCurrent() && index < static_cast<int>(FResultFieldList.size()) &&
+      fw::SameText(ResultField(index)->GetFieldName(), GetLookupKeyFields()))
     out += GetDataSet()->FieldByName(GetKeyFields())->GetAsString();
 }
 
@@ -980,7 +991,10 @@ void TQorLookField::Notification(fw::TComponent* component, fw::TOperation opera
       std::any_of(FLookupKeyList.begin(), FLookupKeyList.end(), gone)) {
     FResultFieldList.clear();
     FLookupKeyList.clear();
-    BuildSlots(FStoredSize);
+    // The stored records keep their layout; only the fields behind it are gone.
+    for (TSlot& slot : FSlots) slot.Field = nullptr;
+    FSlotsFromRow = false;
+    FKeptRowsVersion = 0;
   }
 }
 

@@ -302,6 +302,73 @@ TEST_F(QorLookFieldTest, ReadsMoveTheLookupDataSetOnlyWhenItStandsElsewhere) {
   }
 }
 
+// Whatever a field keeps to read quickly (rows found by key, the cached values by key),
+// its values follow the lookup rows: an edited lookup record shows at the next fetch of
+// the person, or, with the lookup cache, once the cache is filled again.
+TEST_F(QorLookFieldTest, ValuesFollowEditsOfTheLookupRows) {
+  struct Case {
+    bool store, cache;
+    const char* afterEdit;
+  };
+  const Case cases[] = {
+      {true, false, "2 Russian"}, {false, false, "2 Russian"}, {true, true, "2 Русский"}, {false, true, "2 Русский"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.store ? "stored" : "not stored") + (c.cache ? ", cached" : ""));
+    LangName->SetStoreLookupData(c.store);
+    LangName->SetLookupCache(c.cache);
+    OpenWithPeople();
+    for (int pass = 0; pass < 2; ++pass)  // the second pass reads what the first one kept
+      for (People->First(); !People->GetEOF(); People->Next()) LangName->GetAsString();
+    ASSERT_TRUE(QLang->Locate("Id", Variant(std::int16_t{2}), {}));
+    QLang->Edit();
+    QLang->FieldByName("Name")->SetAsString("Russian");
+    QLang->Post();
+    People->First();
+    EXPECT_EQ(LangName->GetAsString(), c.afterEdit);
+    LangName->RefreshLookupList();
+    People->Next();
+    People->First();
+    EXPECT_EQ(LangName->GetAsString(), "2 Russian");
+    ASSERT_TRUE(QLang->Locate("Id", Variant(std::int16_t{2}), {}));
+    QLang->Edit();
+    QLang->FieldByName("Name")->SetAsString("Русский");
+    QLang->Post();
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+// A lookup dataset with default fields makes them anew at each opening: the field lets
+// go of the old ones and reads through the new ones.
+TEST_F(QorLookFieldTest, ALookupDataSetWithDefaultFieldsMayBeReopened) {
+  auto* lang = new THookedDataSet(&Owner);
+  lang->SetName("QDefaults");
+  lang->GetFieldDefs()->Add("Id", ftSmallint);
+  lang->GetFieldDefs()->Add("Name", ftString, 20);
+  lang->CreateDataSet();
+  lang->Append();
+  lang->FieldByName("Id")->SetAsInteger(2);
+  lang->FieldByName("Name")->SetAsString("Русский");
+  lang->Post();
+  LangName->SetLookupDataSet(lang);
+  LangName->SetLookupAddFields("");
+  for (bool store : {true, false}) {
+    SCOPED_TRACE(store ? "stored" : "not stored");
+    LangName->SetStoreLookupData(store);
+    OpenWithPeople();
+    EXPECT_EQ(LangName->GetAsString(), "2 Русский");
+    lang->Close();  // its fields are freed
+    if (store) EXPECT_EQ(LangName->GetAsString(), "2 Русский");  // the record keeps its values
+    lang->Open();
+    People->Next();
+    People->First();
+    EXPECT_EQ(LangName->GetAsString(), "2 Русский");
+    EXPECT_FALSE(LangName->IsNull());
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
 // "Out Limit" is told for every field of the class whose data size is above the limit,
 // each time the size is computed, that is at each opening.
 TEST_F(QorLookFieldTest, OutLimitForEveryFieldOfTheClassAboveTheLimit) {
