@@ -282,11 +282,13 @@ std::map<std::string, double> gMemMiB;
 /// The people with LangName, ProfName and CountryName1 as the library's lookup fields
 /// ("id;Name" shown), each over a query of its lookup table: stored in the record
 /// (argument 1), or read from the lookup query at each read (0), with LookupCache (second
-/// argument 1) or without it.
+/// argument 1) or without it; each field's text read as a new string (GetAsString, third
+/// argument 0) or into one string that the reader keeps (GetText, 1).
 void BM_QorLookFromFiles(benchmark::State& state) {
   Tables();
   const bool store = state.range(0) != 0;
   const bool cache = state.range(1) != 0;
+  const bool intoOneString = state.range(2) != 0;
   TComponent owner(nullptr);
   auto* people = new qor::TQorTable(&owner);
   people->SetDatabaseName("Bench");
@@ -322,11 +324,18 @@ void BM_QorLookFromFiles(benchmark::State& state) {
     fields.push_back(f);
   }
   std::size_t sum = 0;
+  std::string text;
   for (auto _ : state) {
     long before = RssKiB();
     people->Open();
     for (people->First(); !people->GetEOF(); people->Next())
-      for (qor::TQorLookField* f : fields) sum += f->GetAsString().size();
+      for (qor::TQorLookField* f : fields) {
+        if (intoOneString)
+          f->GetText(text, false);
+        else
+          text = f->GetAsString();
+        sum += text.size();
+      }
     if (people->GetRecordCount() != kPeople) state.SkipWithError("rows missing");
     if (!store && fields[0]->GetLookupDataSet()->FieldByName("Id")->GetAsInteger() != kPeople % kLookupRows + 1)
       state.SkipWithError("the lookup query did not follow the reads");
@@ -337,9 +346,12 @@ void BM_QorLookFromFiles(benchmark::State& state) {
   benchmark::DoNotOptimize(sum);
 }
 BENCHMARK(BM_QorLookFromFiles)
-    ->Args({1, 0})
-    ->Args({0, 0})
-    ->Args({0, 1})
+    ->Args({1, 0, 0})
+    ->Args({0, 0, 0})
+    ->Args({0, 1, 0})
+    ->Args({1, 0, 1})
+    ->Args({0, 0, 1})
+    ->Args({0, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(kRepetitions);
@@ -369,10 +381,14 @@ int main(int argc, char** argv) {
   ratio("query with order by, open + visit", "BM_QueryOrderByOpenVisit", "BM_SQLiteOrderByFloor");
   ratio("three lookups from files, open + visit", "BM_LookupFromFiles/0", "BM_SQLiteJoinFloor");
   ratio("the same with LookupCache", "BM_LookupFromFiles/1", "BM_SQLiteJoinFloor");
-  ratio("TQorLookField x3 stored", "BM_QorLookFromFiles/1/0", "BM_SQLiteSelectFloor");
-  ratio("TQorLookField x3 located", "BM_QorLookFromFiles/0/0", "BM_SQLiteSelectFloor");
-  ratio("TQorLookField x3 located, LookupCache", "BM_QorLookFromFiles/0/1", "BM_SQLiteSelectFloor");
-  double stored = get("BM_QorLookFromFiles/1/0");
+  ratio("TQorLookField x3 stored", "BM_QorLookFromFiles/1/0/0", "BM_SQLiteSelectFloor");
+  ratio("TQorLookField x3 located", "BM_QorLookFromFiles/0/0/0", "BM_SQLiteSelectFloor");
+  ratio("TQorLookField x3 located, LookupCache", "BM_QorLookFromFiles/0/1/0", "BM_SQLiteSelectFloor");
+  std::printf("the same, each text read into one string (GetText):\n");
+  ratio("TQorLookField x3 stored", "BM_QorLookFromFiles/1/0/1", "BM_SQLiteSelectFloor");
+  ratio("TQorLookField x3 located", "BM_QorLookFromFiles/0/0/1", "BM_SQLiteSelectFloor");
+  ratio("TQorLookField x3 located, LookupCache", "BM_QorLookFromFiles/0/1/1", "BM_SQLiteSelectFloor");
+  double stored = get("BM_QorLookFromFiles/1/0/0");
   if (stored > 0) std::printf("TQorLookField x3 stored: %.0f ns per row\n", stored * 1e6 / kPeople);
   for (auto& [what, mib] : gMemMiB) std::printf("TQorLookField x3 %s: memory held while open %.0f MiB\n", what.c_str(), mib);
   fs::remove_all(Tables());

@@ -681,6 +681,11 @@ void TQorLookField::AppendResultText(int index, std::string& out, TFound& found)
 std::string TQorLookField::GetAsString() const {
   if (!GetLookup()) return fw::TStringField::GetAsString();
   std::string text;
+  AppendText(text);
+  return text;
+}
+
+void TQorLookField::AppendText(std::string& text) const {
   fw::TDataSet* ds = GetDataSet();
   if (FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
       FDisplayFieldCount <= static_cast<int>(FSlots.size())) {
@@ -699,7 +704,7 @@ std::string TQorLookField::GetAsString() const {
         AppendResultText(i, text, found);
       }
     }
-    return text;
+    return;
   }
   // The lookup record is found once for all the values of this read.
   TFound found;
@@ -716,7 +721,7 @@ std::string TQorLookField::GetAsString() const {
       else
         AppendResultText(i, text, found);
     }
-    return text;
+    return;
   }
   if (!FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
       FDisplayFieldCount <= static_cast<int>(FSlots.size()) && !GetLookupCache() && FindLookupRecord(found)) {
@@ -732,17 +737,16 @@ std::string TQorLookField::GetAsString() const {
         AppendResultText(i, text, found);
       }
     }
-    return text;
+    return;
   }
   if (CurrentResultIndex >= 0) {
     AppendResultText(CurrentResultIndex, text, found);
-    return text;
+    return;
   }
   for (int i = 0; i < FDisplayFieldCount; ++i) {
     if (i > 0) text += ' ';
     AppendResultText(i, text, found);
   }
-  return text;
 }
 
 void TQorLookField::SetAsString(const std::string& v) {
@@ -763,7 +767,10 @@ void TQorLookField::GetText(std::string& text, bool displayText) const {
     ~Restore() { f->CurrentResultIndex = saved; }
   } restore{self, saved};
   if (displayText && CurrentResultIndex < 0) self->CurrentResultIndex = FLookupResultIndex;
-  text = GetAsString();
+  // The text is built in the caller's string: a caller that reads many records into one
+  // string makes no copies.
+  text.clear();
+  AppendText(text);
   if (displayText && CurrentResultIndex >= 0) {
     fw::TField* f = ResultField(CurrentResultIndex);
     text = PadText(text, f->GetDisplayWidth(), f->GetAlignment());

@@ -190,6 +190,7 @@ class TQorLookField : public fw::TStringField {
   void SetAsVariant(const fw::Variant& v) override;
   std::string GetAsString() const override;
   void SetAsString(const std::string& v) override;
+  /// The display or edit text, built in `text` (its storage is reused).
   void GetText(std::string& text, bool displayText) const override;
   bool GetIsNull() const override;
   void DefineProperties(fw::TFiler* filer) override;
@@ -236,6 +237,8 @@ class TQorLookField : public fw::TStringField {
   bool AppendValueText(int index, std::string& out, TFound& found) const;
   /// The text of result value `index` as GetAsString gives it.
   void AppendResultText(int index, std::string& out, TFound& found) const;
+  /// Appends GetAsString's text to `out`.
+  void AppendText(std::string& out) const;
   /// The master's key values of the current record (an array for several), null when
   /// one of them is null or the field is not bound.
   fw::Variant MasterKeyValues() const;
