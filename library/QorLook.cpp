@@ -315,22 +315,20 @@ void TQorLookField::BuildSlots(int recordSize) const {
   FKeptRowsVersion = 0;
   FSlots.clear();
   FSlots.reserve(FResultFieldList.size());
-  std::uint16_t sum = 0;
+  FSlotsFromRow = !FResultFieldList.empty();
+  std::uint16_t sum = 0;  // the record's size, in 16 bits
   for (fw::TField* f : FResultFieldList) {
     TSlot slot;
     slot.Field = f;
-    slot.Offset = sum;
     slot.ValueSize = StoredValueSize(f);
     slot.Kind = SlotKindOf(f);
     slot.VarType = VarTypeOfField(f);
     FSlots.push_back(slot);
     sum = static_cast<std::uint16_t>(sum + slot.ValueSize + 2);
+    if (f->GetFieldKind() != fw::fkData || f->IsBlob()) FSlotsFromRow = false;
   }
-  FSlotsFromRow = !FSlots.empty();
-  for (const TSlot& slot : FSlots)
-    if (slot.Field->GetFieldKind() != fw::fkData || slot.Field->IsBlob()) FSlotsFromRow = false;
   const int limit = std::min(recordSize < 0 ? static_cast<int>(sum) : recordSize, MaxLookupRecordSize + 1);
-  // Slot offsets are the running sum in full; one that wrapped in 16 bits lies beyond.
+  // Offsets are the running sum in full: a slot past a size that wrapped lies beyond.
   int offset = 0;
   for (TSlot& slot : FSlots) {
     slot.Offset = offset;

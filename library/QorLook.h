@@ -112,6 +112,10 @@ inline constexpr int MaxLookupRecordSize = 8192;
 /// fields (LookupAddFields) and the grid fields (LookupGridFields). With StoreLookupData all
 /// of them are copied into the master record as slots (a 2-byte variant type code, then the
 /// value in StoredValueSize bytes) and read back without searching the lookup dataset.
+/// Without it the record keeps nothing: each read takes the values of the lookup record of
+/// the master's key (from the lookup cache when LookupCache is on) and puts the lookup
+/// dataset on that record, moving it only when it stands elsewhere; the field is null
+/// when there is no such record (see GetIsNull for foValueNotInLookup).
 /// It also carries the settings of the lookup combos bound to it.
 class TQorLookField : public fw::TStringField {
   FW_CLASS(TQorLookField)
@@ -192,6 +196,9 @@ class TQorLookField : public fw::TStringField {
   void SetAsString(const std::string& v) override;
   /// The display or edit text, built in `text` (its storage is reused).
   void GetText(std::string& text, bool displayText) const override;
+  /// Null when the record holds no lookup values (without StoreLookupData: when no lookup
+  /// record matches the master's key, found without moving the lookup dataset); with
+  /// foValueNotInLookup such a field is null only when the master's key is null.
   bool GetIsNull() const override;
   void DefineProperties(fw::TFiler* filer) override;
   void Notification(fw::TComponent* component, fw::TOperation operation) override;
