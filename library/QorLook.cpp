@@ -492,7 +492,8 @@ int TQorLookField::LookupStandsOnMasterKey() const {
 }
 
 bool TQorLookField::LocateLookupRecord(const fw::Variant& keys) const {
-  if (LookupStandsOn(keys)) return true;
+  const int stands = LookupStandsOnMasterKey();
+  if (stands == 1 || (stands < 0 && LookupStandsOn(keys))) return true;
   return GetLookupDataSet()->Locate(GetLookupKeyFields(), keys, {});
 }
 
@@ -519,7 +520,7 @@ bool TQorLookField::HasLookupRecord() const {
   if (keys.IsNull()) return false;
   if (GetLookupCache()) return CachedValues(keys) != nullptr;
   if (!lookup->GetActive() || !LookupFieldsCurrent()) return false;
-  if (LookupStandsOn(keys)) return true;
+  if (LookupStandsOnMasterKey() < 0 && LookupStandsOn(keys)) return true;
   return lookup->LocateRecord(GetLookupKeyFields(), keys, {}, false);
 }
 
@@ -534,23 +535,14 @@ bool TQorLookField::FindLookupRecord(TFound& found) const {
     if (keys.IsNull()) return false;
     found.Values = CachedValues(keys);
     if (!found.Values) return false;
-    if (lookup->GetActive() && LookupFieldsCurrent()) MoveLookupTo(keys);
+    if (lookup->GetActive() && LookupFieldsCurrent()) LocateLookupRecord(keys);
     return found.Found = true;
   }
   if (!lookup->GetActive() || !LookupFieldsCurrent()) return false;
-  const int stands = LookupStandsOnMasterKey();
-  if (stands == 1) return found.Found = true;
+  if (LookupStandsOnMasterKey() == 1) return found.Found = true;  // no key values to build
   const fw::Variant keys = MasterKeyValues();
   if (keys.IsNull()) return false;
-  if (stands == 0) return found.Found = lookup->Locate(GetLookupKeyFields(), keys, {});
   return found.Found = LocateLookupRecord(keys);
-}
-
-bool TQorLookField::MoveLookupTo(const fw::Variant& keys) const {
-  const int stands = LookupStandsOnMasterKey();
-  if (stands == 1) return true;
-  if (stands == 0) return GetLookupDataSet()->Locate(GetLookupKeyFields(), keys, {});
-  return LocateLookupRecord(keys);
 }
 
 const fw::Variant* TQorLookField::CachedValue(int index, const TFound& found) const {

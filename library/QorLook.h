@@ -257,8 +257,6 @@ class TQorLookField : public fw::TStringField {
   /// Whether the lookup dataset's current record holds the master's key, told by their
   /// binary forms: 1 yes, 0 no, -1 when the binary forms cannot tell.
   int LookupStandsOnMasterKey() const;
-  /// Puts the lookup dataset on the record of the key values unless it stands there.
-  bool MoveLookupTo(const fw::Variant& keys) const;
   /// Moves the lookup dataset to the record of the key values unless it stands there
   /// already; false (left where it was) when there is none.
   bool LocateLookupRecord(const fw::Variant& keys) const;
@@ -270,6 +268,7 @@ class TQorLookField : public fw::TStringField {
   /// The lookup dataset's stored row of the master's key values (null when there is
   /// none); false when the lookup dataset cannot be searched that way.
   bool FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row) const;
+  /// The mark of a key not searched yet among the kept rows.
   static const std::uint8_t* NotSearched();
   /// Writes the stored record from the lookup dataset's stored row, in place.
   void StoreFromRow(const std::uint8_t* row, std::uint8_t* record) const;
@@ -299,8 +298,6 @@ class TQorLookField : public fw::TStringField {
   mutable std::uint64_t FFoundVersion = 0;
   mutable fw::Variant FFoundKey;
   mutable const fw::Variant* FFoundValues = nullptr;
-  // The cached values of narrow integer keys, by key - FDenseBase, while the lookup list
-  // is the one FillLookupCache made (its version FDenseVersion).
   // The lookup rows found for the master's integer keys (by key; NotSearched() where no
   // search was made yet, null where none was found), while the rows of FKeptRowsOf are
   // at version FKeptRowsVersion.
@@ -308,6 +305,8 @@ class TQorLookField : public fw::TStringField {
   mutable std::vector<const std::uint8_t*> FKeptRows;
   mutable std::uint64_t FKeptRowsVersion = 0;  // 0: nothing kept
   mutable const fw::TDataSet* FKeptRowsOf = nullptr;
+  // The cached values of narrow integer keys, by key - FDenseBase, while the lookup list
+  // is the one FillLookupCache made (its version FDenseVersion).
   std::vector<const fw::Variant*> FDenseValues;
   std::int64_t FDenseBase = 0;
   std::uint64_t FDenseVersion = 0;
