@@ -823,6 +823,23 @@ bool TDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValu
 }
 
 bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options) {
+  if (FState == dsBrowse && FDataSources.empty() && !FBeforeScroll && !FAfterScroll) {
+    // Nothing listens (readers that follow a key, as lookup fields do): the search, and
+    // the window around the record found refilled without telling anybody; a window of
+    // one record is just that record.
+    if (!LocateRecord(keyFields, keyValues, options, true)) return false;
+    if (FBufferCount == 1 && FBuffers.size() == 1 && FSlotPos.size() == 1 && FCursorPos >= 0 &&
+        FCursorPos < GetViewCount()) {
+      FillBuffer(0, FCursorPos);
+      FRecordCount = 1;
+      FActiveRecord = 0;
+      FCurrent = &FBuffers[0];
+      FBOF = FEOF = false;
+    } else {
+      Resync({rmExact, rmCenter});
+    }
+    return true;
+  }
   CheckBrowseMode();
   DoBeforeScroll();
   bool found = LocateRecord(keyFields, keyValues, options, true);
