@@ -1,7 +1,6 @@
 #include "library/QorLook.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -178,22 +177,55 @@ T LoadNative(const std::uint8_t* p) {
   return v;
 }
 
+/// Writes an integer in decimal, as its variant's text gives it, at `at` (room for 20
+/// characters); returns the number written.
+std::size_t FormatInteger(char* at, std::int64_t value) {
+  char digits[20];
+  std::size_t n = 0;
+  // Digits of the magnitude, taken from the negative side so that the least integer fits.
+  std::int64_t v = value < 0 ? value : -value;
+  do {
+    digits[n++] = static_cast<char>('0' - v % 10);
+    v /= 10;
+  } while (v != 0);
+  std::size_t written = 0;
+  if (value < 0) at[written++] = '-';
+  while (n > 0) at[written++] = digits[--n];
+  return written;
+}
+
 /// Appends an integer in decimal, as its variant's text gives it.
-template <class T>
-void AppendInteger(std::string& out, T value) {
-  char digits[24];
-  auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  out.append(digits, end);
+void AppendInteger(std::string& out, std::int64_t value) {
+  char digits[20];
+  out.append(digits, FormatInteger(digits, value));
+}
+
+/// The value of an integer slot kind's binary form; false for other kinds.
+bool NativeInteger(std::uint8_t kind, const std::uint8_t* native, std::int64_t& value) {
+  switch (kind) {
+    case skInt16: value = LoadNative<std::int16_t>(native); return true;
+    case skWord: value = LoadNative<std::uint16_t>(native); return true;
+    case skInt32: value = LoadNative<std::int32_t>(native); return true;
+    case skInt64: value = LoadNative<std::int64_t>(native); return true;
+    default: return false;
+  }
 }
 
 /// Appends the text of an integer slot kind's binary form; false for other kinds.
 bool AppendNativeInteger(std::uint8_t kind, const std::uint8_t* native, std::string& out) {
-  switch (kind) {
-    case skInt16: AppendInteger(out, LoadNative<std::int16_t>(native)); return true;
-    case skWord: AppendInteger(out, LoadNative<std::uint16_t>(native)); return true;
-    case skInt32: AppendInteger(out, LoadNative<std::int32_t>(native)); return true;
-    case skInt64: AppendInteger(out, LoadNative<std::int64_t>(native)); return true;
-    default: return false;
+  std::int64_t value;
+  if (!NativeInteger(kind, native, value)) return false;
+  AppendInteger(out, value);
+  return true;
+}
+
+/// Copies a value's binary form of `size` bytes, the usual sizes without a library call.
+void CopyValue(std::uint8_t* to, const std::uint8_t* from, int size) {
+  switch (size) {
+    case 2: std::memcpy(to, from, 2); break;
+    case 4: std::memcpy(to, from, 4); break;
+    case 8: std::memcpy(to, from, 8); break;
+    default: std::memcpy(to, from, static_cast<std::size_t>(size)); break;
   }
 }
 
@@ -313,6 +345,7 @@ void TQorLookField::BuildResultFields() {
 
 void TQorLookField::BuildSlots(int recordSize) const {
   FKeptRowsVersion = 0;
+  FMasterKey = nullptr;
   FSlots.clear();
   FSlots.reserve(FResultFieldList.size());
   FSlotsFromRow = !FResultFieldList.empty();
@@ -323,6 +356,7 @@ void TQorLookField::BuildSlots(int recordSize) const {
     slot.ValueSize = StoredValueSize(f);
     slot.Kind = SlotKindOf(f);
     slot.VarType = VarTypeOfField(f);
+    slot.WholeText = slot.Kind == skText && slot.ValueSize > 0 && slot.ValueSize == f->GetDataSize();
     FSlots.push_back(slot);
     sum = static_cast<std::uint16_t>(sum + slot.ValueSize + 2);
     if (f->GetFieldKind() != fw::fkData || f->IsBlob()) FSlotsFromRow = false;
@@ -679,21 +713,41 @@ void TQorLookField::AppendText(std::string& text) const {
   fw::TDataSet* ds = GetDataSet();
   if (FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
       FDisplayFieldCount <= static_cast<int>(FSlots.size())) {
-    // The display values straight from the stored record: text and integers in place.
+    // The display values straight from the stored record: text and integers in place,
+    // gathered on the stack and handed over at once.
     const std::uint8_t* record = DataInRecord();
     TFound found;
+    char gathered[256];
+    std::size_t n = 0;
     for (int i = 0; i < FDisplayFieldCount; ++i) {
-      if (i > 0) text += ' ';
       const TSlot& slot = FSlots[static_cast<std::size_t>(i)];
       const std::uint8_t* p = record && slot.Fits ? record + slot.Offset : nullptr;
       const std::uint16_t code = p ? TypeCodeOf(p) : fw::varNull;
+      std::int64_t integer;
+      if (n + 1 + 20 > sizeof gathered) {
+        text.append(gathered, n);
+        n = 0;
+      }
+      if (i > 0) gathered[n++] = ' ';
       if (p && code == fw::varString && slot.Kind == skText) {
         const char* value = reinterpret_cast<const char*>(p + 2);
-        text.append(value, strnlen(value, static_cast<std::size_t>(slot.ValueSize)));
-      } else if (!(p && code == slot.VarType && AppendNativeInteger(slot.Kind, p + 2, text))) {
+        const std::size_t length = strnlen(value, static_cast<std::size_t>(slot.ValueSize));
+        if (n + length <= sizeof gathered) {
+          std::memcpy(gathered + n, value, length);
+          n += length;
+        } else {
+          text.append(gathered, n).append(value, length);
+          n = 0;
+        }
+      } else if (p && code == slot.VarType && NativeInteger(slot.Kind, p + 2, integer)) {
+        n += FormatInteger(gathered + n, integer);
+      } else {
+        text.append(gathered, n);
+        n = 0;
         AppendResultText(i, text, found);
       }
     }
+    text.append(gathered, n);
     return;
   }
   // The lookup record is found once for all the values of this read.
@@ -792,7 +846,7 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
     }
     const std::uint8_t* native = src + 1;
     StoreTypeCode(p, slot.VarType ? slot.VarType : slot.Field->NativeToVariant(native).VarType());
-    if (slot.Kind == skText && slot.ValueSize == slot.Field->GetDataSize()) {
+    if (slot.WholeText) {
       // The text with its zero byte, as the row keeps it, is the slot's value.
       std::memcpy(p + 2, native, static_cast<std::size_t>(slot.ValueSize));
     } else if (slot.Kind == skText) {
@@ -804,7 +858,7 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
       double d = slot.Field->NativeToVariant(native).AsDateTime().Value;
       std::memcpy(p + 2, &d, 8);
     } else {
-      std::memcpy(p + 2, native, static_cast<std::size_t>(slot.ValueSize));
+      CopyValue(p + 2, native, slot.ValueSize);
     }
   }
 }
@@ -813,17 +867,17 @@ bool TQorLookField::FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row
   // A single integer key: the rows found are kept by key while the lookup dataset's rows
   // stay as they are, so each key is searched once.
   const auto& masterKeys = LookupKeyFieldList();
-  const std::uint8_t kind = masterKeys.size() == 1 ? SlotKindOf(masterKeys[0]) : skOther;
-  const std::uint8_t* native = kind >= skInt16 && kind <= skInt64 ? masterKeys[0]->DataInRecord() : nullptr;
-  std::int64_t k = -1;
-  if (native) {
-    switch (kind) {
-      case skInt16: k = LoadNative<std::int16_t>(native); break;
-      case skWord: k = LoadNative<std::uint16_t>(native); break;
-      case skInt32: k = LoadNative<std::int32_t>(native); break;
-      default: k = LoadNative<std::int64_t>(native); break;
-    }
+  if (masterKeys.size() != 1) {
+    FMasterKey = nullptr;
+  } else if (masterKeys[0] != FMasterKey) {
+    FMasterKey = masterKeys[0];
+    FMasterKeyKind = SlotKindOf(FMasterKey);
   }
+  const std::uint8_t* native = FMasterKey && FMasterKeyKind >= skInt16 && FMasterKeyKind <= skInt64
+                                   ? FMasterKey->DataInRecord()
+                                   : nullptr;
+  std::int64_t k = -1;
+  if (native) NativeInteger(FMasterKeyKind, native, k);
   const std::uint64_t version = k >= 0 && k < kMaxKeptRows ? lookup->GetStoredRowsVersion() : 0;
   if (version != 0) {
     if (version != FKeptRowsVersion || lookup != FKeptRowsOf) {

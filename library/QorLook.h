@@ -218,6 +218,7 @@ class TQorLookField : public fw::TStringField {
     std::uint8_t Kind = 0;   // how the value is stored and read (a TSlotKind)
     std::uint16_t VarType = 0;  // the type code of the field's values, 0 when it varies
     bool Fits = false;       // the slot lies within the record and the working buffer
+    bool WholeText = false;  // text kept in the field's own binary form, zero byte and all
   };
 
   void Prepare() const;
@@ -305,6 +306,8 @@ class TQorLookField : public fw::TStringField {
   mutable std::vector<const std::uint8_t*> FKeptRows;
   mutable std::uint64_t FKeptRowsVersion = 0;  // 0: nothing kept
   mutable const fw::TDataSet* FKeptRowsOf = nullptr;
+  mutable const fw::TField* FMasterKey = nullptr;  // the master's one key field, and its kind
+  mutable std::uint8_t FMasterKeyKind = 0;
   // The cached values of narrow integer keys, by key - FDenseBase, while the lookup list
   // is the one FillLookupCache made (its version FDenseVersion).
   std::vector<const fw::Variant*> FDenseValues;

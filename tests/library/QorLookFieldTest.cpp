@@ -358,12 +358,49 @@ TEST_F(QorLookFieldTest, ALookupDataSetWithDefaultFieldsMayBeReopened) {
     OpenWithPeople();
     EXPECT_EQ(LangName->GetAsString(), "2 Русский");
     lang->Close();  // its fields are freed
-    if (store) EXPECT_EQ(LangName->GetAsString(), "2 Русский");  // the record keeps its values
+    if (store) {
+      EXPECT_EQ(LangName->GetAsString(), "2 Русский");  // the record keeps its values
+    }
     lang->Open();
     People->Next();
     People->First();
     EXPECT_EQ(LangName->GetAsString(), "2 Русский");
     EXPECT_FALSE(LangName->IsNull());
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+// Integers are read as text straight from the record or the lookup row; they read as
+// their values' text, the extremes included.
+TEST_F(QorLookFieldTest, IntegerValuesReadAsTheirText) {
+  auto* numbers = new THookedDataSet(&Owner);
+  numbers->SetName("QNumbers");
+  AddField(&Owner, numbers, TSmallintField::StaticClass(), "Id");
+  AddField(&Owner, numbers, TLargeintField::StaticClass(), "Big");
+  AddField(&Owner, numbers, TWordField::StaticClass(), "Small");
+  numbers->Open();
+  const std::int64_t bigs[] = {INT64_MIN, -1, 0, 7, INT64_MAX};
+  for (int i = 0; i < 5; ++i) {
+    numbers->Append();
+    numbers->FieldByName("Id")->SetAsInteger(i + 1);
+    numbers->FieldByName("Big")->SetAsVariant(Variant(bigs[i]));
+    numbers->FieldByName("Small")->SetAsInteger(i * 16000);
+    numbers->Post();
+  }
+  LangName->SetLookupDataSet(numbers);
+  LangName->SetLookupResultField("Big;Small");
+  LangName->SetLookupAddFields("");
+  for (bool store : {true, false}) {
+    SCOPED_TRACE(store ? "stored" : "not stored");
+    LangName->SetStoreLookupData(store);
+    People->Open();
+    for (int i = 0; i < 5; ++i) {
+      People->Append();
+      People->FieldByName("Lang")->SetAsInteger(i + 1);
+      People->Post();
+      EXPECT_EQ(LangName->GetAsString(), std::to_string(bigs[i]) + " " + std::to_string(i * 16000));
+    }
     People->Close();
     People->EmptyDataSet();
   }
