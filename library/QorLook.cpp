@@ -506,23 +506,36 @@ bool TQorLookField::LookupStandsOn(const fw::Variant& keys) const {
   return true;
 }
 
+const fw::TField* TQorLookField::MasterIntegerKeyField() const {
+  const auto& master = LookupKeyFieldList();
+  if (master.size() != 1) return nullptr;
+  if (master[0] != FMasterKey) {
+    FMasterKey = master[0];
+    FMasterKeyKind = SlotKindOf(FMasterKey);
+  }
+  return FMasterKeyKind >= skInt16 && FMasterKeyKind <= skInt64 ? FMasterKey : nullptr;
+}
+
+bool TQorLookField::MasterIntegerKey(std::int64_t& key) const {
+  const fw::TField* field = MasterIntegerKeyField();
+  const std::uint8_t* native = field ? field->DataInRecord() : nullptr;
+  return native && NativeInteger(FMasterKeyKind, native, key);
+}
+
 int TQorLookField::LookupStandsOnMasterKey() const {
   // One key field of the same integer type on both sides: the binary forms tell.
-  const auto& master = LookupKeyFieldList();
-  if (master.size() != 1 || FLookupKeyList.size() != 1) return -1;
-  const fw::TField* m = master[0];
-  const fw::TField* l = FLookupKeyList[0];
-  const std::uint8_t kind = SlotKindOf(m);
-  if (m->GetDataType() != l->GetDataType() || kind < skInt16 || kind > skInt64) return -1;
+  const fw::TField* m = MasterIntegerKeyField();
+  if (!m || FLookupKeyList.size() != 1 || FLookupKeyList[0]->GetDataType() != m->GetDataType()) return -1;
   const std::uint8_t* a = m->DataInRecord();
   if (!a) return -1;
   fw::TDataSet* lookup = GetLookupDataSet();
   if (lookup->GetState() != fw::dsBrowse || lookup->IsEmpty()) return 0;
-  const std::uint8_t* b = l->DataInRecord();
+  const std::uint8_t* b = FLookupKeyList[0]->DataInRecord();
   if (!b) return 0;
-  for (int i = 0, n = m->GetDataSize(); i < n; ++i)
-    if (a[i] != b[i]) return 0;
-  return 1;
+  std::int64_t x = 0, y = 0;
+  NativeInteger(FMasterKeyKind, a, x);
+  NativeInteger(FMasterKeyKind, b, y);
+  return x == y ? 1 : 0;
 }
 
 bool TQorLookField::LocateLookupRecord(const fw::Variant& keys) const {
@@ -565,11 +578,22 @@ bool TQorLookField::FindLookupRecord(TFound& found) const {
   if (!GetDataSet() || !lookup) return false;
   if (GetLookupCache()) {
     // The values come from the cache; the lookup dataset still follows the read.
-    const fw::Variant keys = MasterKeyValues();
-    if (keys.IsNull()) return false;
-    found.Values = CachedValues(keys);
+    std::int64_t k;
+    if (!FDenseValues.empty() && FDenseVersion == GetLookupList().Version() && MasterIntegerKey(k)) {
+      if (k < FDenseBase || static_cast<std::uint64_t>(k - FDenseBase) >= FDenseValues.size()) return false;
+      const auto at = static_cast<std::size_t>(k - FDenseBase);
+      found.Values = FDenseValues[at];
+      found.Text = &FDenseTexts[at];
+    } else {
+      const fw::Variant keys = MasterKeyValues();
+      if (keys.IsNull()) return false;
+      found.Values = CachedValues(keys);
+    }
     if (!found.Values) return false;
-    if (lookup->GetActive() && LookupFieldsCurrent()) LocateLookupRecord(keys);
+    if (lookup->GetActive() && LookupFieldsCurrent() && LookupStandsOnMasterKey() != 1) {
+      const fw::Variant keys = MasterKeyValues();
+      if (!keys.IsNull()) LocateLookupRecord(keys);
+    }
     return found.Found = true;
   }
   if (!lookup->GetActive() || !LookupFieldsCurrent()) return false;
@@ -754,7 +778,11 @@ void TQorLookField::AppendText(std::string& text) const {
   TFound found;
   if (!FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
       FDisplayFieldCount <= static_cast<int>(FSlots.size()) && GetLookupCache() && FindLookupRecord(found)) {
-    // The display values from the cache.
+    // The display values from the cache, as one text when it was made with the cache.
+    if (found.Text) {
+      text += *found.Text;
+      return;
+    }
     for (int i = 0; i < FDisplayFieldCount; ++i) {
       if (i > 0) text += ' ';
       const fw::Variant* value = CachedValue(i, found);
@@ -769,18 +797,38 @@ void TQorLookField::AppendText(std::string& text) const {
   }
   if (!FStoreLookupData && CurrentResultIndex < 0 && ds && ds->GetState() != fw::dsSetKey &&
       FDisplayFieldCount <= static_cast<int>(FSlots.size()) && !GetLookupCache() && FindLookupRecord(found)) {
-    // The display values straight from the lookup record: text and integers in place.
+    // The display values straight from the lookup record: text and integers in place,
+    // gathered on the stack and handed over at once.
+    char gathered[256];
+    std::size_t n = 0;
     for (int i = 0; i < FDisplayFieldCount; ++i) {
-      if (i > 0) text += ' ';
       const TSlot& slot = FSlots[static_cast<std::size_t>(i)];
       const std::uint8_t* native = FSlotsFromRow ? slot.Field->DataInRecord() : nullptr;
-      if (native && slot.Kind == skText && slot.ValueSize == slot.Field->GetDataSize()) {
+      std::int64_t integer;
+      if (n + 1 + 20 > sizeof gathered) {
+        text.append(gathered, n);
+        n = 0;
+      }
+      if (i > 0) gathered[n++] = ' ';
+      if (native && slot.WholeText) {
         const char* value = reinterpret_cast<const char*>(native);
-        text.append(value, strnlen(value, static_cast<std::size_t>(slot.ValueSize)));
-      } else if (!(native && AppendNativeInteger(slot.Kind, native, text))) {
+        const std::size_t length = strnlen(value, static_cast<std::size_t>(slot.ValueSize));
+        if (n + length <= sizeof gathered) {
+          std::memcpy(gathered + n, value, length);
+          n += length;
+        } else {
+          text.append(gathered, n).append(value, length);
+          n = 0;
+        }
+      } else if (native && NativeInteger(slot.Kind, native, integer)) {
+        n += FormatInteger(gathered + n, integer);
+      } else {
+        text.append(gathered, n);
+        n = 0;
         AppendResultText(i, text, found);
       }
     }
+    text.append(gathered, n);
     return;
   }
   if (CurrentResultIndex >= 0) {
@@ -866,18 +914,8 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
 bool TQorLookField::FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row) const {
   // A single integer key: the rows found are kept by key while the lookup dataset's rows
   // stay as they are, so each key is searched once.
-  const auto& masterKeys = LookupKeyFieldList();
-  if (masterKeys.size() != 1) {
-    FMasterKey = nullptr;
-  } else if (masterKeys[0] != FMasterKey) {
-    FMasterKey = masterKeys[0];
-    FMasterKeyKind = SlotKindOf(FMasterKey);
-  }
-  const std::uint8_t* native = FMasterKey && FMasterKeyKind >= skInt16 && FMasterKeyKind <= skInt64
-                                   ? FMasterKey->DataInRecord()
-                                   : nullptr;
   std::int64_t k = -1;
-  if (native) NativeInteger(FMasterKeyKind, native, k);
+  if (!MasterIntegerKey(k)) k = -1;
   const std::uint64_t version = k >= 0 && k < kMaxKeptRows ? lookup->GetStoredRowsVersion() : 0;
   if (version != 0) {
     if (version != FKeptRowsVersion || lookup != FKeptRowsOf) {
@@ -1006,6 +1044,7 @@ void TQorLookField::FillLookupCache() {
   // Narrow integer keys (codes) find their values through an array, while the list stays
   // as it was filled here.
   FDenseValues.clear();
+  FDenseTexts.clear();
   if (!allOrdinal || ordinals.empty()) return;
   const auto [lo, hi] = std::minmax_element(ordinals.begin(), ordinals.end());
   const std::uint64_t span = static_cast<std::uint64_t>(*hi) - static_cast<std::uint64_t>(*lo);
@@ -1014,6 +1053,24 @@ void TQorLookField::FillLookupCache() {
   FDenseValues.assign(static_cast<std::size_t>(span) + 1, nullptr);
   for (std::int64_t k : ordinals)
     FDenseValues[static_cast<std::size_t>(k - FDenseBase)] = GetLookupList().Find(fw::Variant(k));
+  // With each entry its display text, as the field's text gives it.
+  FDenseTexts.assign(FDenseValues.size(), std::string());
+  for (std::size_t at = 0; at < FDenseValues.size(); ++at) {
+    const fw::Variant* values = FDenseValues[at];
+    if (!values) continue;
+    std::string& text = FDenseTexts[at];
+    for (int i = 0; i < FDisplayFieldCount; ++i) {
+      if (i > 0) text += ' ';
+      const fw::Variant* value = values->IsArray()
+                                     ? (static_cast<std::size_t>(i) < values->ArrayCount() ? &(*values)[static_cast<std::size_t>(i)] : nullptr)
+                                     : (i == 0 ? values : nullptr);
+      if (!value || value->IsNullOrEmpty()) continue;
+      if (value->IsOrdinal())
+        AppendInteger(text, value->AsInt64());
+      else
+        text += value->AsString();
+    }
+  }
   FDenseVersion = GetLookupList().Version();
 }
 

@@ -234,6 +234,7 @@ class TQorLookField : public fw::TStringField {
     bool Looked = false;
     bool Found = false;
     const fw::Variant* Values = nullptr;  // the cached values, with LookupCache
+    const std::string* Text = nullptr;    // their display text, when the cache made it
   };
   /// Finds the lookup record once per `found`: its values in the cache, and the lookup
   /// dataset put on it; false when there is none.
@@ -258,6 +259,10 @@ class TQorLookField : public fw::TStringField {
   /// Whether the lookup dataset's current record holds the master's key, told by their
   /// binary forms: 1 yes, 0 no, -1 when the binary forms cannot tell.
   int LookupStandsOnMasterKey() const;
+  /// The master's one key field when it is an integer field, else null.
+  const fw::TField* MasterIntegerKeyField() const;
+  /// The master's key of the current record when it is one integer; false otherwise.
+  bool MasterIntegerKey(std::int64_t& key) const;
   /// Moves the lookup dataset to the record of the key values unless it stands there
   /// already; false (left where it was) when there is none.
   bool LocateLookupRecord(const fw::Variant& keys) const;
@@ -311,6 +316,7 @@ class TQorLookField : public fw::TStringField {
   // The cached values of narrow integer keys, by key - FDenseBase, while the lookup list
   // is the one FillLookupCache made (its version FDenseVersion).
   std::vector<const fw::Variant*> FDenseValues;
+  std::vector<std::string> FDenseTexts;  // their display texts
   std::int64_t FDenseBase = 0;
   std::uint64_t FDenseVersion = 0;
 };
