@@ -180,18 +180,27 @@ T LoadNative(const std::uint8_t* p) {
 /// Writes an integer in decimal, as its variant's text gives it, at `at` (room for 20
 /// characters); returns the number written.
 std::size_t FormatInteger(char* at, std::int64_t value) {
-  char digits[20];
   std::size_t n = 0;
-  // Digits of the magnitude, taken from the negative side so that the least integer fits.
-  std::int64_t v = value < 0 ? value : -value;
-  do {
-    digits[n++] = static_cast<char>('0' - v % 10);
-    v /= 10;
-  } while (v != 0);
-  std::size_t written = 0;
-  if (value < 0) at[written++] = '-';
-  while (n > 0) at[written++] = digits[--n];
-  return written;
+  if (value < 0) at[n++] = '-';
+  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::size_t digits = 1;
+  for (std::uint64_t limit = 10; digits < 20 && magnitude >= limit; limit *= 10) ++digits;
+  n += digits;
+  char* p = at + n;
+  if (magnitude <= 0xFFFFFFFFu) {
+    // Codes and counts: the digits of a 32-bit number, cheaper to divide.
+    auto small = static_cast<std::uint32_t>(magnitude);
+    do {
+      *--p = static_cast<char>('0' + small % 10);
+      small /= 10;
+    } while (small != 0);
+  } else {
+    do {
+      *--p = static_cast<char>('0' + magnitude % 10);
+      magnitude /= 10;
+    } while (magnitude != 0);
+  }
+  return n;
 }
 
 /// Appends an integer in decimal, as its variant's text gives it.
