@@ -979,9 +979,11 @@ void TQorLookField::CalcLookupValue() {
   if (ds->GetState() == fw::dsCalcFields && !GetOnValidate() && rec &&
       rec->Data.size() >= static_cast<std::size_t>(GetOffset() + 1 + size)) {
     // Computing the record's lookup values: the slots are written into the record itself.
+    // A field marked absent has zeros behind the mark (the calculation clears the area,
+    // and so does Clear), so only a present one is cleared first.
     std::uint8_t* base = rec->Data.data() + GetOffset();
+    if (base[0]) std::memset(base + 1, 0, static_cast<std::size_t>(size));
     base[0] = 1;
-    std::memset(base + 1, 0, static_cast<std::size_t>(size));
     StoreFromRow(row, base + 1);
     return;
   }
