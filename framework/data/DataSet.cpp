@@ -361,8 +361,9 @@ int TDataSet::MoveBy(int distance) {
                                                    : static_cast<int>(target);
     newFirst = std::max(0, newFirst);
     shift = newFirst - first;
-    if (shift > 0 && shift < FRecordCount) {
-      // Keep the buffers that stay in the window; fetch only the new ones.
+    if (shift > 0 && shift <= FRecordCount && static_cast<int>(FBuffers.size()) >= FBufferCount) {
+      // Keep the buffers that stay in the window (none when it moves by all of them, as a
+      // Next does with one buffer); fetch only the new ones.
       std::rotate(FBuffers.begin(), FBuffers.begin() + shift, FBuffers.begin() + FRecordCount);
       std::rotate(FSlotPos.begin(), FSlotPos.begin() + shift, FSlotPos.begin() + FRecordCount);
       int kept = FRecordCount - shift;
