@@ -238,6 +238,20 @@ void CopyValue(std::uint8_t* to, const std::uint8_t* from, int size) {
   }
 }
 
+/// Marks the keys not searched yet among a lookup field's kept rows.
+const std::uint8_t kNotSearched = 0;
+
+/// Appends text of at most `limit` bytes, up to its first zero byte, at `to`; returns the
+/// number of bytes copied. Lookup texts are short: a plain loop beats two library calls.
+std::size_t CopyText(char* to, const char* from, std::size_t limit) {
+  std::size_t n = 0;
+  while (n < limit && from[n]) {
+    to[n] = from[n];
+    ++n;
+  }
+  return n;
+}
+
 /// Whether two key values are equal (numbers of every kind and dates by value), as the
 /// record search compares them; null keys match nothing.
 bool SameKey(const fw::Variant& a, const fw::Variant& b) { return !a.IsNullOrEmpty() && a == b; }
@@ -764,12 +778,11 @@ void TQorLookField::AppendText(std::string& text) const {
       if (i > 0) gathered[n++] = ' ';
       if (p && code == fw::varString && slot.Kind == skText) {
         const char* value = reinterpret_cast<const char*>(p + 2);
-        const std::size_t length = strnlen(value, static_cast<std::size_t>(slot.ValueSize));
-        if (n + length <= sizeof gathered) {
-          std::memcpy(gathered + n, value, length);
-          n += length;
+        const auto limit = static_cast<std::size_t>(slot.ValueSize);
+        if (n + limit <= sizeof gathered) {
+          n += CopyText(gathered + n, value, limit);
         } else {
-          text.append(gathered, n).append(value, length);
+          text.append(gathered, n).append(value, strnlen(value, limit));
           n = 0;
         }
       } else if (p && code == slot.VarType && NativeInteger(slot.Kind, p + 2, integer)) {
@@ -821,12 +834,11 @@ void TQorLookField::AppendText(std::string& text) const {
       if (i > 0) gathered[n++] = ' ';
       if (native && slot.WholeText) {
         const char* value = reinterpret_cast<const char*>(native);
-        const std::size_t length = strnlen(value, static_cast<std::size_t>(slot.ValueSize));
-        if (n + length <= sizeof gathered) {
-          std::memcpy(gathered + n, value, length);
-          n += length;
+        const auto limit = static_cast<std::size_t>(slot.ValueSize);
+        if (n + limit <= sizeof gathered) {
+          n += CopyText(gathered + n, value, limit);
         } else {
-          text.append(gathered, n).append(value, length);
+          text.append(gathered, n).append(value, strnlen(value, limit));
           n = 0;
         }
       } else if (native && NativeInteger(slot.Kind, native, integer)) {
@@ -933,7 +945,7 @@ bool TQorLookField::FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row
       FKeptRowsOf = lookup;
     }
     const auto at = static_cast<std::size_t>(k);
-    if (at < FKeptRows.size() && FKeptRows[at] != NotSearched()) {
+    if (at < FKeptRows.size() && FKeptRows[at] != &kNotSearched) {
       row = FKeptRows[at];
       return true;
     }
@@ -944,15 +956,10 @@ bool TQorLookField::FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row
   if (!lookup->FindStoredRow(GetLookupKeyFields(), keys, row)) return false;
   if (version != 0) {
     const auto at = static_cast<std::size_t>(k);
-    if (at >= FKeptRows.size()) FKeptRows.resize(at + 1, NotSearched());
+    if (at >= FKeptRows.size()) FKeptRows.resize(at + 1, &kNotSearched);
     FKeptRows[at] = row;
   }
   return true;
-}
-
-const std::uint8_t* TQorLookField::NotSearched() {
-  static const std::uint8_t mark = 0;
-  return &mark;
 }
 
 void TQorLookField::CalcLookupValue() {

@@ -274,8 +274,6 @@ class TQorLookField : public fw::TStringField {
   /// The lookup dataset's stored row of the master's key values (null when there is
   /// none); false when the lookup dataset cannot be searched that way.
   bool FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row) const;
-  /// The mark of a key not searched yet among the kept rows.
-  static const std::uint8_t* NotSearched();
   /// Writes the stored record from the lookup dataset's stored row, in place.
   void StoreFromRow(const std::uint8_t* row, std::uint8_t* record) const;
 
@@ -304,8 +302,8 @@ class TQorLookField : public fw::TStringField {
   mutable std::uint64_t FFoundVersion = 0;
   mutable fw::Variant FFoundKey;
   mutable const fw::Variant* FFoundValues = nullptr;
-  // The lookup rows found for the master's integer keys (by key; NotSearched() where no
-  // search was made yet, null where none was found), while the rows of FKeptRowsOf are
+  // The lookup rows found for the master's integer keys (by key; a mark where no search
+  // was made yet, null where none was found), while the rows of FKeptRowsOf are
   // at version FKeptRowsVersion.
   static constexpr std::int64_t kMaxKeptRows = 1 << 18;
   mutable std::vector<const std::uint8_t*> FKeptRows;
