@@ -241,14 +241,11 @@ void CopyValue(std::uint8_t* to, const std::uint8_t* from, int size) {
 /// Marks the keys not searched yet among a lookup field's kept rows.
 const std::uint8_t kNotSearched = 0;
 
-/// Appends text of at most `limit` bytes, up to its first zero byte, at `to`; returns the
-/// number of bytes copied. Lookup texts are short: a plain loop beats two library calls.
+/// Copies text of at most `limit` bytes, up to its first zero byte, to `to`; returns the
+/// number of bytes copied.
 std::size_t CopyText(char* to, const char* from, std::size_t limit) {
-  std::size_t n = 0;
-  while (n < limit && from[n]) {
-    to[n] = from[n];
-    ++n;
-  }
+  const std::size_t n = strnlen(from, limit);
+  std::memcpy(to, from, n);
   return n;
 }
 
