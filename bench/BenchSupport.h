@@ -9,15 +9,24 @@
 #include <string>
 #include <vector>
 
-/// Prints Google Benchmark's table and keeps every run's time in milliseconds.
+/// Prints Google Benchmark's table and keeps every benchmark's CPU time in milliseconds,
+/// the fastest of its repetitions. The machines that run the benchmarks are shared: the
+/// time a run waits for the processor is no part of its cost, and the fastest repetition
+/// is the one least disturbed, so ratios compare that.
 class TRatioReporter : public benchmark::ConsoleReporter {
  public:
   std::map<std::string, double> Ms;
   void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs) Ms[r.benchmark_name()] = r.GetAdjustedRealTime();
+    for (const auto& r : runs) {
+      if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
+      const std::string name = r.run_name.str();
+      const double ms = r.GetAdjustedCPUTime();
+      auto it = Ms.find(name);
+      if (it == Ms.end() || ms < it->second) Ms[name] = ms;
+    }
     ConsoleReporter::ReportRuns(runs);
   }
-  /// The time of the first run whose name starts with `prefix`, 0 when none ran.
+  /// The time of the first benchmark whose name starts with `prefix`, 0 when none ran.
   double Get(const std::string& prefix) const {
     for (const auto& [name, ms] : Ms)
       if (name.rfind(prefix, 0) == 0) return ms;

@@ -20,6 +20,8 @@ class TDataSet;
 
 namespace qor {
 
+void EnsureUnitsStarted();  // the units' start, described with InitializeUnits below
+
 /// What an edit-data handler is asked to do; tsEditLookup (ordinal 2) is the only one passed.
 enum TTypeShow : std::uint8_t { tsView, tsEdit, tsEditLookup };
 FW_ENUM_INFO(TTypeShow, "tsView", "tsEdit", "tsEditLookup")
@@ -29,7 +31,7 @@ FW_ENUM_INFO(TTypeShow, "tsView", "tsEdit", "tsEditLookup")
 class TFieldReturn : public fw::TComponent {
   FW_CLASS(TFieldReturn)
  public:
-  explicit TFieldReturn(fw::TComponent* owner) : fw::TComponent(owner) {}
+  explicit TFieldReturn(fw::TComponent* owner) : fw::TComponent(owner) { EnsureUnitsStarted(); }
   std::string FieldName;
   fw::Variant Value;
 };
@@ -56,7 +58,7 @@ extern TDataSetOpenedHook DataSetOpenedHook;
 class TQorDMInfo : public fw::TComponent {
   FW_CLASS(TQorDMInfo)
  public:
-  explicit TQorDMInfo(fw::TComponent* owner) : fw::TComponent(owner) {}
+  explicit TQorDMInfo(fw::TComponent* owner) : fw::TComponent(owner) { EnsureUnitsStarted(); }
   const std::string& GetCaption() const { return FCaption; }
   void SetCaption(const std::string& v) { FCaption = v; }
 
@@ -91,7 +93,7 @@ class TRecordCloner : public fw::TObject {
 class TQorApp : public fw::TComponent {
   FW_CLASS(TQorApp)
  public:
-  explicit TQorApp(fw::TComponent* owner) : fw::TComponent(owner) {}
+  explicit TQorApp(fw::TComponent* owner) : fw::TComponent(owner) { EnsureUnitsStarted(); }
   int GetRefreshLock() const { return FRefreshLock; }
   void DisableRefresh() { ++FRefreshLock; }
   void EnableRefresh() {
@@ -118,8 +120,16 @@ void FreeQorApp();
 
 /// Starts and ends the library's units in link order: QorDB (clears ValueReturned),
 /// QorLook (installs its hooks), QorTable (creates AutoIncQuery); the end releases them
-/// in reverse. Starting twice does nothing more.
+/// in reverse. Starting twice does nothing more, and so does ending twice. A program
+/// need not call either: the units start on first use of any library class (through
+/// EnsureUnitsStarted) and end when the program exits.
 void InitializeUnits();
 void FinalizeUnits();
+
+/// Starts the units unless they are running. Called by the constructors of the
+/// library's classes and by its entry points that need the units (AssignAutoIncValues,
+/// the opening of its datasets), so that using the library without InitializeUnits
+/// behaves as with it; after FinalizeUnits the next use starts them again.
+void EnsureUnitsStarted();
 
 }  // namespace qor

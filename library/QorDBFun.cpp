@@ -37,31 +37,107 @@ bool WordAt(std::string_view s, std::size_t i, std::string_view word) {
 
 }  // namespace
 
+namespace {
+
+/// Walks SQL text one lexical piece at a time and tells whether a position lies in plain
+/// text of the statement itself: outside string literals ('...'), quoted identifiers
+/// ("...", `...`, [...]), comments (-- to the end of the line, /* ... */) and outside
+/// parentheses (subqueries, function arguments). A doubled quote inside a literal or an
+/// identifier closes and reopens it, so it needs no case of its own. Unterminated
+/// literals, identifiers and comments run to the end of the text; a closing parenthesis
+/// without an opening one is passed over.
+class TSqlScanner {
+ public:
+  explicit TSqlScanner(std::string_view s) : FText(s) {}
+
+  /// Moves the scan up to `pos` (never backwards); whether the character there lies in
+  /// plain text outside parentheses. Meant for a position where a word starts: the
+  /// second character of a two-character mark ("--", "/*", "*/") is never one.
+  bool PlainAt(std::size_t pos) {
+    while (FPos < pos) Step();
+    return FState == kPlain && FDepth == 0;
+  }
+
+ private:
+  enum TState { kPlain, kSingle, kDouble, kBacktick, kBracket, kLineComment, kBlockComment };
+
+  void Step() {
+    const char c = FText[FPos];
+    switch (FState) {
+      case kPlain:
+        if (c == '\'') FState = kSingle;
+        else if (c == '"') FState = kDouble;
+        else if (c == '`') FState = kBacktick;
+        else if (c == '[') FState = kBracket;
+        else if (c == '(') ++FDepth;
+        else if (c == ')') FDepth = FDepth > 0 ? FDepth - 1 : 0;
+        else if (FText.substr(FPos, 2) == "--") { FState = kLineComment; ++FPos; }
+        else if (FText.substr(FPos, 2) == "/*") { FState = kBlockComment; ++FPos; }
+        break;
+      case kSingle: if (c == '\'') FState = kPlain; break;
+      case kDouble: if (c == '"') FState = kPlain; break;
+      case kBacktick: if (c == '`') FState = kPlain; break;
+      case kBracket: if (c == ']') FState = kPlain; break;
+      case kLineComment: if (c == '\n') FState = kPlain; break;
+      case kBlockComment:
+        if (FText.substr(FPos, 2) == "*/") { FState = kPlain; ++FPos; }
+        break;
+    }
+    ++FPos;
+  }
+
+  std::string_view FText;
+  std::size_t FPos = 0;
+  TState FState = kPlain;
+  std::size_t FDepth = 0;
+};
+
+/// The length of the comment that starts at `i` of `t` (to the end of its line, or past
+/// its closing "*/"), 0 when none starts there.
+std::size_t CommentLength(std::string_view t, std::size_t i) {
+  if (t.substr(i, 2) == "--") {
+    const std::size_t eol = t.find('\n', i);
+    return (eol == std::string_view::npos ? t.size() : eol + 1) - i;
+  }
+  if (t.substr(i, 2) == "/*") {
+    const std::size_t close = t.find("*/", i + 2);
+    return (close == std::string_view::npos ? t.size() : close + 2) - i;
+  }
+  return 0;
+}
+
+/// The end (one past) of the parenthesised group that opens at `i` of `t`, quotes inside
+/// it taken whole; the end of the text when it is not closed.
+std::size_t GroupEnd(std::string_view t, std::size_t i) {
+  std::size_t depth = 0;
+  while (i < t.size()) {
+    const char c = t[i];
+    if (c == '\'' || c == '"') {
+      const std::size_t close = t.find(c, i + 1);
+      i = close == std::string_view::npos ? t.size() : close + 1;
+      continue;
+    }
+    if (c == '(') ++depth;
+    if (c == ')' && --depth == 0) return i + 1;
+    ++i;
+  }
+  return t.size();
+}
+
+}  // namespace
+
 int FindOrderBy(const std::string& sql, bool returnStart) {
   const std::string_view s(sql);
   const std::size_t n = s.size();
+  // Candidates only move forward and the scanner resumes where it stopped, so the whole
+  // search stays linear.
+  TSqlScanner scanner(s);
   std::size_t start = 0;  // 0-based offset of the search start
-
-  // Quote state of s[0 .. scanned - 1]; candidates only move forward, so the scan is
-  // resumed where it stopped and the whole search stays linear.
-  std::size_t scanned = 0;
-  bool inSingle = false, inDouble = false;
-
   while (start < n) {
     std::size_t p = start;
-    while (p < n && !WordAt(s, p, "order")) ++p;
+    while (p < n && !(WordAt(s, p, "order") && scanner.PlainAt(p))) ++p;
     if (p >= n) return 0;
-
-    for (; scanned < p; ++scanned) {
-      const char c = s[scanned];
-      if (c == '\'')
-        inSingle = !inSingle;
-      else if (c == '"' && !inSingle)
-        inDouble = !inDouble;
-    }
-
     start = p + 5;
-    if (inSingle || inDouble) continue;
     while (start < n && IsBlank(s[start])) ++start;
     if (WordAt(s, start, "by"))
       return static_cast<int>(returnStart ? p + 1 : start + 3);  // 1-based
@@ -73,6 +149,7 @@ std::string GetOrderByFields(const std::string& sql) {
   const int p = FindOrderBy(sql, false);
   if (p == 0) return {};
   const std::string t = fw::Trim(std::string_view(sql).substr(static_cast<std::size_t>(p) - 1));
+  const std::string_view v(t);
   const std::size_t n = t.size();
 
   std::string out;
@@ -80,7 +157,9 @@ std::string GetOrderByFields(const std::string& sql) {
   std::size_t i = 0;
   while (i < n) {
     // Name phase. A double quote opens a quoted part, taken whole (blanks and commas
-    // included) without its quotes; a missing closing quote takes the rest.
+    // included) without its quotes; a missing closing quote takes the rest. A
+    // parenthesised group (a function's arguments) is taken whole with its parentheses;
+    // a comment ends the name as a blank does.
     while (i < n) {
       const char c = t[i];
       if (c == '"') {
@@ -90,16 +169,27 @@ std::string GetOrderByFields(const std::string& sql) {
         i = close < n ? close + 1 : n;
         continue;
       }
-      if (IsBlank(c) || c == ',' || c == ';') break;
+      if (c == '(') {
+        const std::size_t end = GroupEnd(v, i);
+        if (copying) out.append(t, i, end - i);
+        i = end;
+        continue;
+      }
+      if (IsBlank(c) || c == ',' || c == ';' || CommentLength(v, i) > 0) break;
       if (copying) out.push_back(c);
       ++i;
     }
     // A ";" ends the statement, so it ends the clause.
     if (i < n && t[i] == ';') break;
-    // Separator phase. Every step of either phase consumes a character unless it stops
-    // the walk, so the walk always ends.
+    // Separator phase: blanks, commas and comments. Every step of either phase consumes
+    // a character unless it stops the walk, so the walk always ends.
     copying = false;
-    while (i < n && (IsBlank(t[i]) || t[i] == ',')) {
+    while (i < n) {
+      if (const std::size_t comment = CommentLength(v, i); comment > 0) {
+        i += comment;
+        continue;
+      }
+      if (!IsBlank(t[i]) && t[i] != ',') break;
       if (t[i] == ',') {
         out.push_back(';');
         copying = true;

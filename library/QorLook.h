@@ -112,6 +112,10 @@ inline constexpr int MaxLookupRecordSize = 8192;
 /// fields (LookupAddFields) and the grid fields (LookupGridFields). With StoreLookupData all
 /// of them are copied into the master record as slots (a 2-byte variant type code, then the
 /// value in StoredValueSize bytes) and read back without searching the lookup dataset.
+/// Without it the record keeps nothing: each read takes the values of the lookup record of
+/// the master's key (from the lookup cache when LookupCache is on) and puts the lookup
+/// dataset on that record, moving it only when it stands elsewhere; the field is null
+/// when there is no such record (see GetIsNull for foValueNotInLookup).
 /// It also carries the settings of the lookup combos bound to it.
 class TQorLookField : public fw::TStringField {
   FW_CLASS(TQorLookField)
@@ -190,20 +194,88 @@ class TQorLookField : public fw::TStringField {
   void SetAsVariant(const fw::Variant& v) override;
   std::string GetAsString() const override;
   void SetAsString(const std::string& v) override;
+  /// The display or edit text, built in `text` (its storage is reused).
   void GetText(std::string& text, bool displayText) const override;
+  /// Null when the record holds no lookup values (without StoreLookupData: when no lookup
+  /// record matches the master's key, found without moving the lookup dataset); with
+  /// foValueNotInLookup such a field is null only when the master's key is null.
   bool GetIsNull() const override;
   void DefineProperties(fw::TFiler* filer) override;
   void Notification(fw::TComponent* component, fw::TOperation operation) override;
-  /// Stores the lookup record straight from the lookup dataset's stored row when it can
-  /// (the same slots as SetAsVariant with the fetched values), else through SetAsVariant.
+  /// With StoreLookupData: stores the lookup record straight from the lookup dataset's
+  /// stored row when it can (the same slots as SetAsVariant with the fetched values),
+  /// else through SetAsVariant. Without it nothing is computed: the values are read
+  /// from the lookup dataset (or the cache) when they are asked for.
   void CalcLookupValue() override;
 
  private:
+  /// Where a result value lives in the stored record, worked out whenever the result
+  /// fields are built.
+  struct TSlot {
+    fw::TField* Field = nullptr;
+    int Offset = 0;          // of the slot in the stored record
+    int ValueSize = 0;       // StoredValueSize of the field
+    std::uint8_t Kind = 0;   // how the value is stored and read (a TSlotKind)
+    std::uint16_t VarType = 0;  // the type code of the field's values, 0 when it varies
+    bool Fits = false;       // the slot lies within the record and the working buffer
+    bool WholeText = false;  // text kept in the field's own binary form, zero byte and all
+  };
+
   void Prepare() const;
+  /// Lays out the slots of the result fields; `recordSize` is the size of the stored
+  /// record they must fit in (negative: the sum of the slots).
+  void BuildSlots(int recordSize) const;
   /// The slot of a result value in the stored record, or null (no value, or beyond the
   /// record and the working buffer).
   const std::uint8_t* Slot(int index) const;
-  int SlotOffset(int index) const;
+  /// What a read found of the lookup record of the master's current record (fields that
+  /// do not store their data); the values of one read share it.
+  struct TFound {
+    bool Looked = false;
+    bool Found = false;
+    const fw::Variant* Values = nullptr;  // the cached values, with LookupCache
+    const std::string* Text = nullptr;    // their display text, when the cache made it
+  };
+  /// Finds the lookup record once per `found`: its values in the cache, and the lookup
+  /// dataset put on it; false when there is none.
+  bool FindLookupRecord(TFound& found) const;
+  /// Result value `index` of the cached values found, or null.
+  const fw::Variant* CachedValue(int index, const TFound& found) const;
+  /// Appends the text of result value `index` to `out`; false (nothing appended) when
+  /// the value is null.
+  bool AppendValueText(int index, std::string& out, TFound& found) const;
+  /// The text of result value `index` as GetAsString gives it.
+  void AppendResultText(int index, std::string& out, TFound& found) const;
+  /// Appends GetAsString's text to `out`.
+  void AppendText(std::string& out) const;
+  /// The master's key values of the current record (an array for several), null when
+  /// one of them is null or the field is not bound.
+  fw::Variant MasterKeyValues() const;
+  /// Whether the result and lookup key fields are known; builds them anew after their
+  /// fields were freed (the default fields of a lookup dataset that was reopened).
+  bool LookupFieldsCurrent() const;
+  /// Whether the lookup dataset's current record holds the key values.
+  bool LookupStandsOn(const fw::Variant& keys) const;
+  /// Whether the lookup dataset's current record holds the master's key, told by their
+  /// binary forms: 1 yes, 0 no, -1 when the binary forms cannot tell.
+  int LookupStandsOnMasterKey() const;
+  /// The master's one key field when it is an integer field, else null.
+  const fw::TField* MasterIntegerKeyField() const;
+  /// The master's key of the current record when it is one integer; false otherwise.
+  bool MasterIntegerKey(std::int64_t& key) const;
+  /// Moves the lookup dataset to the record of the key values unless it stands there
+  /// already; false (left where it was) when there is none.
+  bool LocateLookupRecord(const fw::Variant& keys) const;
+  /// Whether the lookup finds a record for the master's key values, without moving the
+  /// lookup dataset (fields that do not store their data).
+  bool HasLookupRecord() const;
+  /// The cached result values of the key values (LookupCache), or null.
+  const fw::Variant* CachedValues(const fw::Variant& keys) const;
+  /// The lookup dataset's stored row of the master's key values (null when there is
+  /// none); false when the lookup dataset cannot be searched that way.
+  bool FindLookupRow(fw::TDataSet* lookup, const std::uint8_t*& row) const;
+  /// Writes the stored record from the lookup dataset's stored row, in place.
+  void StoreFromRow(const std::uint8_t* row, std::uint8_t* record) const;
 
   mutable std::string FOwnLookupResultField;
   std::int32_t FListFieldIndex = 0;
@@ -223,6 +295,28 @@ class TQorLookField : public fw::TStringField {
   mutable std::vector<fw::TField*> FResultFieldList;
   mutable bool FSavedLookupCache = false;
   mutable int FStoredSize = -1;
+  mutable std::vector<TSlot> FSlots;
+  mutable bool FSlotsFromRow = false;  // every result field is a stored field of its row
+  mutable std::vector<fw::TField*> FLookupKeyList;  // the lookup dataset's key fields
+  // The cached values last found, for the reads of the same record's other values.
+  mutable std::uint64_t FFoundVersion = 0;
+  mutable fw::Variant FFoundKey;
+  mutable const fw::Variant* FFoundValues = nullptr;
+  // The lookup rows found for the master's integer keys (by key; a mark where no search
+  // was made yet, null where none was found), while the rows of FKeptRowsOf are
+  // at version FKeptRowsVersion.
+  static constexpr std::int64_t kMaxKeptRows = 1 << 18;
+  mutable std::vector<const std::uint8_t*> FKeptRows;
+  mutable std::uint64_t FKeptRowsVersion = 0;  // 0: nothing kept
+  mutable const fw::TDataSet* FKeptRowsOf = nullptr;
+  mutable const fw::TField* FMasterKey = nullptr;  // the master's one key field, and its kind
+  mutable std::uint8_t FMasterKeyKind = 0;
+  // The cached values of narrow integer keys, by key - FDenseBase, while the lookup list
+  // is the one FillLookupCache made (its version FDenseVersion).
+  std::vector<const fw::Variant*> FDenseValues;
+  std::vector<std::string> FDenseTexts;  // their display texts
+  std::int64_t FDenseBase = 0;
+  std::uint64_t FDenseVersion = 0;
 };
 
 /// The values of the named result fields of a lookup field, joined by blanks (names that

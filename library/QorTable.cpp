@@ -54,7 +54,9 @@ const fw::TClassInfo& TQorTable::StaticClass() {
 }
 
 TQorTable::TQorTable(fw::TComponent* owner)
-    : fw::TTable(owner), FSortingList(std::make_unique<fw::TStringList>()) {}
+    : fw::TTable(owner), FSortingList(std::make_unique<fw::TStringList>()) {
+  EnsureUnitsStarted();
+}
 
 TQorTable::~TQorTable() {
   // Closed here, while the steps of this class still run.
@@ -88,6 +90,7 @@ void TQorTable::DoBeforePost() {
 
 void TQorTable::OpenCursorComplete() {
   fw::TTable::OpenCursorComplete();
+  EnsureUnitsStarted();
   if (DataSetOpenedHook) DataSetOpenedHook(this);
 }
 
@@ -108,7 +111,9 @@ const fw::TClassInfo& TQorQuery::StaticClass() {
 }
 
 TQorQuery::TQorQuery(fw::TComponent* owner)
-    : fw::TQuery(owner), FSortingList(std::make_unique<fw::TStringList>()) {}
+    : fw::TQuery(owner), FSortingList(std::make_unique<fw::TStringList>()) {
+  EnsureUnitsStarted();
+}
 
 TQorQuery::~TQorQuery() {
   Destroying();
@@ -129,6 +134,7 @@ void TQorQuery::DoBeforePost() {
 
 void TQorQuery::OpenCursorComplete() {
   fw::TQuery::OpenCursorComplete();
+  EnsureUnitsStarted();
   if (DataSetOpenedHook) DataSetOpenedHook(this);
   if (FTableName.empty() || FSortingList->GetCount() > 0 || HasState(fw::csDesigning)) return;
   // A table of the same database, never opened: only its index definitions are read.
@@ -168,6 +174,7 @@ void DoneQorTableUnit() {
 
 void AssignAutoIncValues(fw::TDataSet* dataSet, const std::string& tableName,
                          const std::string& databaseName) {
+  EnsureUnitsStarted();
   if (!dataSet || dataSet->GetState() != fw::dsInsert) return;
   fw::TQuery* query = gAutoIncQuery;
   if (!query || !gMaxNumField) return;

@@ -400,8 +400,9 @@ int TDataSet::MoveBy(int distance) {
                                                    : static_cast<int>(target);
     newFirst = std::max(0, newFirst);
     shift = newFirst - first;
-    if (shift > 0 && shift < FRecordCount) {
-      // Keep the buffers that stay in the window; fetch only the new ones.
+    if (shift > 0 && shift <= FRecordCount && static_cast<int>(FBuffers.size()) >= FBufferCount) {
+      // Keep the buffers that stay in the window (none when it moves by all of them, as a
+      // Next does with one buffer); fetch only the new ones.
       std::rotate(FBuffers.begin(), FBuffers.begin() + shift, FBuffers.begin() + FRecordCount);
       std::rotate(FSlotPos.begin(), FSlotPos.begin() + shift, FSlotPos.begin() + FRecordCount);
       int kept = FRecordCount - shift;
@@ -527,6 +528,7 @@ void TDataSet::DataEvent(TDataEvent event, std::intptr_t info) {
 }
 
 void TDataSet::NotifyLinks(TDataEvent event, std::intptr_t info) {
+  if (FDataSources.empty()) return;  // nothing listens: no copy of the list to walk
   for (TDataSource* s : std::vector<TDataSource*>(FDataSources)) s->DataEvent(event, info);
 }
 
@@ -848,6 +850,23 @@ bool TDataSet::LocateRecord(const std::string& keyFields, const Variant& keyValu
 }
 
 bool TDataSet::Locate(const std::string& keyFields, const Variant& keyValues, TLocateOptions options) {
+  if (FState == dsBrowse && FDataSources.empty() && !FBeforeScroll && !FAfterScroll) {
+    // Nothing listens (readers that follow a key, as lookup fields do): the search, and
+    // the window around the record found refilled without telling anybody; a window of
+    // one record is just that record.
+    if (!LocateRecord(keyFields, keyValues, options, true)) return false;
+    if (FBufferCount == 1 && FBuffers.size() == 1 && FSlotPos.size() == 1 && FCursorPos >= 0 &&
+        FCursorPos < GetViewCount()) {
+      FillBuffer(0, FCursorPos);
+      FRecordCount = 1;
+      FActiveRecord = 0;
+      FCurrent = &FBuffers[0];
+      FBOF = FEOF = false;
+    } else {
+      Resync({rmExact, rmCenter});
+    }
+    return true;
+  }
   CheckBrowseMode();
   DoBeforeScroll();
   bool found = LocateRecord(keyFields, keyValues, options, true);

@@ -166,6 +166,10 @@ class TDataSet : public TComponent {
                              const std::uint8_t*& row) {
     return false;
   }
+  /// Changes whenever the stored rows or the view over them change, so that what was
+  /// found through FindStoredRow stays valid while it is the same; 0 when the dataset
+  /// does not tell.
+  virtual std::uint64_t GetStoredRowsVersion() const { return 0; }
   /// The engine's record search: finds the record and moves the cursor to it without
   /// refilling the buffers (follow with Resync).
   virtual bool LocateRecord(const std::string& keyFields, const Variant& keyValues,

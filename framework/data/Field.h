@@ -42,14 +42,29 @@ using TFieldSetTextEvent = TEvent<void(TField* sender, const std::string& text)>
 /// Key values → result values of a lookup field, filled when LookupCache is on.
 class TLookupList {
  public:
-  void Clear() { FMap.clear(); }
-  void Add(const Variant& key, const Variant& value) { FMap.emplace(key, value); }
+  void Clear() {
+    FMap.clear();
+    ++FVersion;
+  }
+  void Add(const Variant& key, const Variant& value) {
+    FMap.emplace(key, value);
+    ++FVersion;
+  }
   /// The value for a key, or null.
   Variant ValueOfKey(const Variant& key) const;
+  /// The value for a key read in place (valid until the list changes), or null when the
+  /// key is not in the list.
+  const Variant* Find(const Variant& key) const {
+    auto it = FMap.find(key);
+    return it == FMap.end() ? nullptr : &it->second;
+  }
   std::size_t Count() const { return FMap.size(); }
+  /// Changes with every Clear and Add: a value found before stays valid while it is the same.
+  std::uint64_t Version() const { return FVersion; }
 
  private:
   std::unordered_map<Variant, Variant> FMap;
+  std::uint64_t FVersion = 0;
 };
 
 /// A field of a dataset. Persistent fields are components created from form files,

@@ -213,8 +213,10 @@ void TMemDataSet::RebuildPositions(std::size_t from) {
 }
 
 void TMemDataSet::InvalidateIndexes() {
+  // Every change of the stored rows or of the view comes through here.
   FHashIndexes.clear();
   FLastIndex = nullptr;
+  ++FStoredRowsVersion;
 }
 
 void TMemDataSet::BuildView() {
@@ -326,10 +328,22 @@ void TMemDataSet::InternalDelete(std::int64_t rowId) {
   }
 }
 
+namespace {
+
+/// Equality of two short field lists, without a call to the library for a few bytes.
+bool SameNames(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return false;
+  return true;
+}
+
+}  // namespace
+
 const std::vector<TField*>& TMemDataSet::CachedFieldList(const std::string& names) {
   // Lookups ask for the same two lists over and over: remember the last ones.
   for (auto& recent : FRecentLists)
-    if (recent.first && *recent.first == names) return *recent.second;
+    if (recent.first && SameNames(*recent.first, names)) return *recent.second;
   auto it = FFieldLists.find(names);
   if (it == FFieldLists.end()) it = FFieldLists.emplace(names, GetFieldList(names)).first;
   FRecentLists[FNextRecent] = {&it->first, &it->second};
@@ -339,7 +353,7 @@ const std::vector<TField*>& TMemDataSet::CachedFieldList(const std::string& name
 
 TMemDataSet::THashIndex& TMemDataSet::HashIndexFor(const std::string& keyFields,
                                                    const std::vector<TField*>& fields) {
-  if (FLastIndex && FLastIndexKey == keyFields) return *FLastIndex;
+  if (FLastIndex && SameNames(FLastIndexKey, keyFields)) return *FLastIndex;
   auto& index = FHashIndexes[keyFields];
   FLastIndexKey = keyFields;
   struct Remember {

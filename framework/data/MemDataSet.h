@@ -78,6 +78,7 @@ class TMemDataSet : public TDataSet {
                     bool syncCursor) override;
   bool FindStoredRow(const std::string& keyFields, const Variant& keyValues,
                      const std::uint8_t*& row) override;
+  std::uint64_t GetStoredRowsVersion() const override { return FStoredRowsVersion; }
   /// Reads the result fields straight from the stored row found through the hash index.
   Variant Lookup(const std::string& keyFields, const Variant& keyValues,
                  const std::string& resultFields) override;
@@ -146,6 +147,7 @@ class TMemDataSet : public TDataSet {
   std::array<std::pair<const std::string*, const std::vector<TField*>*>, 2> FRecentLists{};
   std::size_t FNextRecent = 0;
   THashIndex* FLastIndex = nullptr;
+  std::uint64_t FStoredRowsVersion = 1;  // moves on with every InvalidateIndexes
   std::string FLastIndexKey;
 };
 

@@ -209,6 +209,251 @@ TEST_F(QorLookFieldTest, WithoutStoredDataEachReadLocatesTheLookupRecord) {
   EXPECT_EQ(QLang->FieldByName("Id")->GetAsInteger(), 1);  // left where it was
 }
 
+// Without stored data the field shows the values of the lookup record of the person's
+// key, read when asked for: it is null exactly when there is no such record (or, with
+// foValueNotInLookup, when the person has no key), with or without the lookup cache.
+TEST_F(QorLookFieldTest, WithoutStoredDataIsNullAgreesWithTheValueRead) {
+  struct Case {
+    bool cache;
+    bool valueNotInLookup;
+    int recNo;
+    const char* asString;
+    bool isNull;
+  };
+  const Case cases[] = {
+      {false, false, 1, "2 Русский", false}, {false, false, 2, "99 ", true}, {false, false, 3, "1 English", false},
+      {true, false, 1, "2 Русский", false},  {true, false, 2, "99 ", true},  {true, false, 3, "1 English", false},
+      {false, true, 2, "99 ", false},        {true, true, 2, "99 ", false},
+  };
+  LangName->SetStoreLookupData(false);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.recNo) + (c.cache ? " cached" : "") + (c.valueNotInLookup ? " foValueNotInLookup" : ""));
+    LangName->SetLookupCache(c.cache);
+    auto options = qor::TQorLookFieldOptions::FromInt(qor::DefaultLookFieldOptions);
+    if (c.valueNotInLookup) options = options + qor::TQorLookFieldOptions{qor::foValueNotInLookup};
+    LangName->SetOptions(options);
+    OpenWithPeople();
+    People->SetRecNo(c.recNo);
+    EXPECT_EQ(LangName->GetAsString(), c.asString);
+    EXPECT_EQ(LangName->IsNull(), c.isNull);
+    EXPECT_EQ(LangName->GetValue().IsNull(), std::string(c.asString) == "99 ");
+    People->Close();
+    People->EmptyDataSet();
+  }
+  // A person without a key: null, whatever the option says.
+  LangName->SetLookupCache(false);
+  OpenWithPeople();
+  People->Edit();
+  People->FieldByName("Lang")->Clear();
+  EXPECT_TRUE(LangName->IsNull());
+  People->Cancel();
+}
+
+/// Counts the scrolls of a dataset.
+class TScrollCounter : public TObject {
+ public:
+  int Scrolls = 0;
+  void AfterScroll(TDataSet*) { ++Scrolls; }
+};
+
+// Each read of a value that does not store its data puts the lookup dataset on the
+// person's language, but moves it only when it stands elsewhere; with the lookup cache
+// the values themselves come from the cache.
+TEST_F(QorLookFieldTest, ReadsMoveTheLookupDataSetOnlyWhenItStandsElsewhere) {
+  for (bool cache : {false, true}) {
+    SCOPED_TRACE(cache ? "cached" : "not cached");
+    LangName->SetStoreLookupData(false);
+    LangName->SetLookupCache(cache);
+    People->Open();
+    for (int lang : {2, 2, 1, 99, 1, 3}) {
+      People->Append();
+      People->FieldByName("id")->SetAsInteger(People->GetRecordCount() + 1);
+      People->FieldByName("Lang")->SetAsInteger(lang);
+      People->Post();
+    }
+    QLang->Last();
+    TScrollCounter counter;
+    QLang->SetAfterScroll(Method<&TScrollCounter::AfterScroll>(&counter));
+    std::vector<std::string> texts;
+    for (People->First(); !People->GetEOF(); People->Next()) {
+      texts.push_back(LangName->GetAsString());
+      texts.push_back(LangName->GetDisplayText());
+      LangName->IsNull();  // asks without moving
+    }
+    EXPECT_EQ(texts, (std::vector<std::string>{"2 Русский", "    2", "2 Русский", "    2", "1 English", "    1",
+                                               "99 ", "   99", "1 English", "    1", "3 Deutsch", "    3"}));
+    EXPECT_EQ(counter.Scrolls, 3);  // to 2, to 1, to 3; language 99 leaves it on 1
+    EXPECT_EQ(QLang->FieldByName("Id")->GetAsInteger(), 3);
+    QLang->SetAfterScroll(nullptr);
+
+    // The cache answers with what it read at opening; the lookup dataset with what it
+    // holds now.
+    QLang->Edit();
+    QLang->FieldByName("Name")->SetAsString("Deutsch (neu)");
+    QLang->Post();
+    LangName->CurrentResultIndex = 1;
+    EXPECT_EQ(LangName->GetAsString(), cache ? "Deutsch" : "Deutsch (neu)");
+    LangName->CurrentResultIndex = -1;
+    QLang->Edit();
+    QLang->FieldByName("Name")->SetAsString("Deutsch");
+    QLang->Post();
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+// Whatever a field keeps to read quickly (rows found by key, the cached values by key),
+// its values follow the lookup rows: an edited lookup record shows at the next fetch of
+// the person, or, with the lookup cache, once the cache is filled again.
+TEST_F(QorLookFieldTest, ValuesFollowEditsOfTheLookupRows) {
+  struct Case {
+    bool store, cache;
+    const char* afterEdit;
+  };
+  const Case cases[] = {
+      {true, false, "2 Russian"}, {false, false, "2 Russian"}, {true, true, "2 Русский"}, {false, true, "2 Русский"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.store ? "stored" : "not stored") + (c.cache ? ", cached" : ""));
+    LangName->SetStoreLookupData(c.store);
+    LangName->SetLookupCache(c.cache);
+    OpenWithPeople();
+    for (int pass = 0; pass < 2; ++pass)  // the second pass reads what the first one kept
+      for (People->First(); !People->GetEOF(); People->Next()) LangName->GetAsString();
+    ASSERT_TRUE(QLang->Locate("Id", Variant(std::int16_t{2}), {}));
+    QLang->Edit();
+    QLang->FieldByName("Name")->SetAsString("Russian");
+    QLang->Post();
+    People->First();
+    EXPECT_EQ(LangName->GetAsString(), c.afterEdit);
+    LangName->RefreshLookupList();
+    People->Next();
+    People->First();
+    EXPECT_EQ(LangName->GetAsString(), "2 Russian");
+    ASSERT_TRUE(QLang->Locate("Id", Variant(std::int16_t{2}), {}));
+    QLang->Edit();
+    QLang->FieldByName("Name")->SetAsString("Русский");
+    QLang->Post();
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+// A lookup dataset with default fields makes them anew at each opening: the field lets
+// go of the old ones and reads through the new ones.
+TEST_F(QorLookFieldTest, ALookupDataSetWithDefaultFieldsMayBeReopened) {
+  auto* lang = new THookedDataSet(&Owner);
+  lang->SetName("QDefaults");
+  lang->GetFieldDefs()->Add("Id", ftSmallint);
+  lang->GetFieldDefs()->Add("Name", ftString, 20);
+  lang->CreateDataSet();
+  lang->Append();
+  lang->FieldByName("Id")->SetAsInteger(2);
+  lang->FieldByName("Name")->SetAsString("Русский");
+  lang->Post();
+  LangName->SetLookupDataSet(lang);
+  LangName->SetLookupAddFields("");
+  for (bool store : {true, false}) {
+    SCOPED_TRACE(store ? "stored" : "not stored");
+    LangName->SetStoreLookupData(store);
+    OpenWithPeople();
+    EXPECT_EQ(LangName->GetAsString(), "2 Русский");
+    lang->Close();  // its fields are freed
+    if (store) {
+      EXPECT_EQ(LangName->GetAsString(), "2 Русский");  // the record keeps its values
+    }
+    lang->Open();
+    People->Next();
+    People->First();
+    EXPECT_EQ(LangName->GetAsString(), "2 Русский");
+    EXPECT_FALSE(LangName->IsNull());
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+// Integers are read as text straight from the record or the lookup row; they read as
+// their values' text, the extremes included.
+TEST_F(QorLookFieldTest, IntegerValuesReadAsTheirText) {
+  auto* numbers = new THookedDataSet(&Owner);
+  numbers->SetName("QNumbers");
+  AddField(&Owner, numbers, TSmallintField::StaticClass(), "Id");
+  AddField(&Owner, numbers, TLargeintField::StaticClass(), "Big");
+  AddField(&Owner, numbers, TWordField::StaticClass(), "Small");
+  numbers->Open();
+  const std::int64_t bigs[] = {INT64_MIN, -1, 0, 7, INT64_MAX};
+  for (int i = 0; i < 5; ++i) {
+    numbers->Append();
+    numbers->FieldByName("Id")->SetAsInteger(i + 1);
+    numbers->FieldByName("Big")->SetAsVariant(Variant(bigs[i]));
+    numbers->FieldByName("Small")->SetAsInteger(i * 16000);
+    numbers->Post();
+  }
+  LangName->SetLookupDataSet(numbers);
+  LangName->SetLookupResultField("Big;Small");
+  LangName->SetLookupAddFields("");
+  for (bool store : {true, false}) {
+    SCOPED_TRACE(store ? "stored" : "not stored");
+    LangName->SetStoreLookupData(store);
+    People->Open();
+    for (int i = 0; i < 5; ++i) {
+      People->Append();
+      People->FieldByName("Lang")->SetAsInteger(i + 1);
+      People->Post();
+      EXPECT_EQ(LangName->GetAsString(), std::to_string(bigs[i]) + " " + std::to_string(i * 16000));
+    }
+    People->Close();
+    People->EmptyDataSet();
+  }
+}
+
+// "Out Limit" is told for every field of the class whose data size is above the limit,
+// each time the size is computed, that is at each opening.
+TEST_F(QorLookFieldTest, OutLimitForEveryFieldOfTheClassAboveTheLimit) {
+  struct Case {
+    const char* what;
+    TFieldKind kind;
+    int size;
+    bool store;
+    int messagesPerOpening;
+  };
+  const Case cases[] = {
+      {"data field", fkData, 9000, false, 1},
+      {"data field at the limit", fkData, 8191, false, 0},
+      {"calculated field", fkCalculated, 9000, false, 1},
+      {"lookup field without stored data", fkLookup, 9000, false, 1},
+      {"lookup field storing 50 bytes", fkLookup, 9000, true, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TComponent owner(nullptr);
+    auto* ds = new THookedDataSet(&owner);
+    AddField(&owner, ds, TSmallintField::StaticClass(), "Lang");
+    auto* f = new TQorLookField(&owner);
+    f->SetFieldName("Big");
+    f->SetSize(c.size);
+    f->SetFieldKind(c.kind);
+    if (c.kind == fkLookup) {
+      f->SetLookupDataSet(QLang);
+      f->SetLookupKeyFields("Id");
+      f->SetKeyFields("Lang");
+      f->SetLookupResultField("id;Name");
+      f->SetLookupAddFields("Font");
+      f->SetStoreLookupData(c.store);
+    }
+    f->SetDataSet(ds);
+    Messages.Messages.clear();
+    for (int opening = 1; opening <= 2; ++opening) {
+      ds->Open();
+      ds->Append();
+      ds->FieldByName("Lang")->SetAsInteger(1);
+      ds->Post();
+      EXPECT_EQ(Messages.Messages.size(), static_cast<std::size_t>(opening * c.messagesPerOpening));
+      ds->Close();
+    }
+    for (const std::string& m : Messages.Messages) EXPECT_EQ(m, "Out Limit");
+  }
+}
+
 TEST_F(QorLookFieldTest, ListsAndTheOwnResultText) {
   LangName->SetLookupGridFields("Name;Layout");
   EXPECT_EQ(LangName->AllResultFields(), "id;Name;Font;Layout");

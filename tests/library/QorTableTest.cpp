@@ -24,6 +24,7 @@
 #include "framework/stream/FormReader.h"
 #include "framework/stream/FormWriter.h"
 #include "library/QorDB.h"
+#include "library/QorLook.h"
 #include "library/QorRegister.h"
 #include "library/QorTable.h"
 
@@ -36,7 +37,7 @@ using qor::TQorQuery;
 using qor::TQorTable;
 
 /// Aliases "QtFiles" (a directory of table files) and "QtSql" (one SQLite database) in a
-/// temporary directory, and AutoIncQuery while the test runs.
+/// temporary directory, and the library's units running.
 class QorTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,12 +52,10 @@ class QorTableTest : public ::testing::Test {
     DropAliases();
     fw::Session()->AddStandardAlias("QtFiles", (Dir / "tables").string(), "PARADOX");
     fw::Session()->AddAlias("QtSql", "SQLITE", {"PATH=" + (Dir / "data.sqlite").string()});
-    FHadAutoIncQuery = qor::AutoIncQuery() != nullptr;
-    qor::InitQorTableUnit();
+    qor::InitializeUnits();
   }
   void TearDown() override {
     Owner.reset();
-    if (!FHadAutoIncQuery) qor::DoneQorTableUnit();
     DropAliases();
     fw::Session()->SetConfigMode({fw::cfmVirtual, fw::cfmPersistent, fw::cfmSession});
     fs::remove_all(Dir);
@@ -102,7 +101,6 @@ class QorTableTest : public ::testing::Test {
 
   fs::path Dir;
   std::unique_ptr<fw::TComponent> Owner = std::make_unique<fw::TComponent>(nullptr);
-  bool FHadAutoIncQuery = false;
 };
 
 /// Handlers that the tests hang on datasets.
@@ -417,8 +415,10 @@ TEST_F(QorTableTest, NumberingErrorLeavesTheRecordInInsertAndTheQueryEmpty) {
 }
 
 TEST_F(QorTableTest, WithoutAutoIncQueryNothingIsNumbered) {
-  if (FHadAutoIncQuery) GTEST_SKIP() << "AutoIncQuery belongs to the running units";
   qor::DoneQorTableUnit();
+  struct Restart {
+    ~Restart() { qor::InitQorTableUnit(); }
+  } restart;
   EXPECT_EQ(qor::AutoIncQuery(), nullptr);
   MakeItems("QtSql", "Items", {41});
   auto* t = NewTable("QtSql", "Items");
@@ -428,9 +428,78 @@ TEST_F(QorTableTest, WithoutAutoIncQueryNothingIsNumbered) {
   t->Insert();
   t->Post();
   EXPECT_TRUE(events.IdAtPost.IsNull());
-  qor::InitQorTableUnit();
-  ASSERT_NE(qor::AutoIncQuery(), nullptr);
-  EXPECT_NE(qor::AutoIncQuery()->FindField("MaxNumAutoIncQuery"), nullptr);
+}
+
+// A program that never calls InitializeUnits: the first library class starts the units,
+// so lookup fields are prepared after opening (all their values, the cache setting kept,
+// incomplete information reported) and new records are numbered.
+TEST_F(QorTableTest, UnitsThatWereNeverStartedStartOnFirstUse) {
+  qor::FinalizeUnits();
+  MakeItems("QtSql", "Items", {41});
+  {
+    std::unique_ptr<TTable> t(NewTable<TTable>("QtSql", "Lang"));
+    t->GetFieldDefs()->Add("Id", fw::ftSmallint);
+    t->GetFieldDefs()->Add("Name", fw::ftString, 20);
+    t->GetIndexDefs()->Add("", "Id", {fw::ixPrimary});
+    t->CreateTable();
+    t->Open();
+    t->Append();
+    t->FieldByName("Id")->SetAsInteger(1);
+    t->FieldByName("Name")->SetAsString("English");
+    t->Post();
+    std::unique_ptr<TTable> p(NewTable<TTable>("QtSql", "People"));
+    p->GetFieldDefs()->Add("id", fw::ftInteger);
+    p->GetFieldDefs()->Add("Lang", fw::ftSmallint);
+    p->CreateTable();
+    p->Open();
+    p->Append();
+    p->FieldByName("id")->SetAsInteger(1);
+    p->FieldByName("Lang")->SetAsInteger(1);
+    p->Post();
+  }
+  EXPECT_EQ(qor::DataSetOpenedHook, nullptr);  // nothing of the library used so far
+
+  auto* lang = new TQorQuery(Owner.get());
+  lang->SetDatabaseName("QtSql");
+  lang->GetSQL()->SetText("select * from Lang");
+  lang->Open();  // its default fields exist before the lookup field is sized
+  auto* people = NewTable("QtSql", "People");
+  for (const char* name : {"id", "Lang"}) {
+    auto* f = new fw::TIntegerField(Owner.get());
+    f->SetFieldName(name);
+    f->SetDataSet(people);
+  }
+  auto* langName = new qor::TQorLookField(Owner.get());
+  langName->SetFieldName("LangName");
+  langName->SetFieldKind(fw::fkLookup);
+  langName->SetKeyFields("Lang");
+  langName->SetLookupDataSet(lang);
+  langName->SetLookupKeyFields("Id");
+  langName->SetLookupResultField("Id;Name");
+  langName->SetLookupCache(true);
+  langName->SetDataSet(people);
+  people->Open();
+  EXPECT_EQ(langName->GetLookupResultFieldMember(), "Id;Name");
+  EXPECT_TRUE(langName->GetLookupCache());
+  EXPECT_EQ(langName->GetLookupList().Count(), 1u);
+  EXPECT_EQ(langName->GetAsString(), "1 English");
+  people->Close();
+
+  auto* level = langName->GetLookupLevels()->Add();
+  level->SetDataSet(lang);
+  level->SetResultFields("Id");
+  try {
+    people->Open();
+    ADD_FAILURE() << "opened with an incomplete level";
+  } catch (const fw::EDatabaseError& e) {
+    EXPECT_EQ(std::string(e.what()), "Lookup information for field 'LangName' is incomplete");
+  }
+
+  auto* items = NewTable("QtSql", "Items");
+  items->Open();
+  items->Insert();
+  items->Post();
+  EXPECT_EQ(items->FieldByName("id")->GetAsInteger(), 42);
 }
 
 // ---------------------------------------------------------------- after opening

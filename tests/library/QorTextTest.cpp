@@ -104,10 +104,27 @@ TEST(QorTextTest, FindOrderBy) {
       {"select \"order by\" from t", 0, 0},
       {"select * from t where Note = 'order by x' order by Name", 43, 51},
       {"select \"order\" from t order by a", 23, 31},
-      // A single quote inside double quotes still flips the single-quote flag...
-      {"select \"it's\" from t order by a", 0, 0},
-      // ...while a double quote inside single quotes does not flip the double-quote flag.
+      // An apostrophe inside a quoted name and a double quote inside a literal are
+      // plain characters of their name or literal.
+      {"select \"it's\" from t order by a", 22, 30},
+      {"select \"it's\" from t where n = 'a\"b' or m = 'order by x'", 0, 0},
       {"select 'a\"b' from t order by a", 21, 29},
+      {"select * from t where n = 'it''s order by x'", 0, 0},
+      {"select `order by`, [order by] from t", 0, 0},
+      {"select [a] from t order by a", 19, 27},
+      // Comments hide the words, to the end of the line or to "*/".
+      {"select * from t -- order by x\nwhere a = 1", 0, 0},
+      {"select * from t /* order by x */ where a = 1", 0, 0},
+      {"select * from t /* order by x", 0, 0},
+      {"select * from t -- note\norder by a", 25, 33},
+      {"select * from t /* note */ order by a", 28, 36},
+      {"select * from t where a = 1 -- it's\norder by a", 37, 45},
+      // So do parentheses: a subquery's clause is not the query's own.
+      {"select * from (select * from u order by v) x", 0, 0},
+      {"select * from t where a in (select b from u order by b) order by c", 57, 65},
+      {"select count(*) from t order by a", 24, 32},
+      {"select * from t where (a = 1 order by a", 0, 0},
+      {"select a) from t order by a", 18, 26},  // an unmatched ")" is passed over
       // A candidate whose "by" is missing does not stop the search.
       {"order x order by y", 9, 17},
       {"select order from t order by a", 21, 29},
@@ -123,8 +140,44 @@ TEST(QorTextTest, FindOrderBy) {
   }
 }
 
-// The procedure step by step, rescanning the quotes from the start for every
-// candidate; the real routine must give the same answers.
+// The procedure step by step, rescanning the text from the start for every candidate
+// to tell whether it lies in the statement's own text (outside literals, quoted names,
+// comments and parentheses); the real routine must give the same answers.
+bool ReferencePlainAt(const std::string& sql, std::size_t at) {
+  char quote = 0;  // the closing character of the literal or name we are in
+  bool lineComment = false, blockComment = false;
+  int depth = 0;
+  for (std::size_t i = 0; i < at; ++i) {
+    const char c = sql[i];
+    const char next = i + 1 < sql.size() ? sql[i + 1] : '\0';
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (lineComment) {
+      if (c == '\n') lineComment = false;
+    } else if (blockComment) {
+      if (c == '*' && next == '/') {
+        blockComment = false;
+        ++i;
+      }
+    } else if (c == '\'' || c == '"' || c == '`') {
+      quote = c;
+    } else if (c == '[') {
+      quote = ']';
+    } else if (c == '-' && next == '-') {
+      lineComment = true;
+      ++i;
+    } else if (c == '/' && next == '*') {
+      blockComment = true;
+      ++i;
+    } else if (c == '(') {
+      ++depth;
+    } else if (c == ')' && depth > 0) {
+      --depth;
+    }
+  }
+  return !quote && !lineComment && !blockComment && depth == 0;
+}
+
 int ReferenceFindOrderBy(const std::string& sql, bool returnStart) {
   std::string low = sql;
   for (char& ch : low)
@@ -134,15 +187,8 @@ int ReferenceFindOrderBy(const std::string& sql, bool returnStart) {
     std::size_t found = low.find("order", start - 1);
     if (found == std::string::npos) return 0;
     std::size_t p = found + 1;
-    bool sq = false, dq = false;
-    for (std::size_t i = 1; i < p; ++i) {
-      if (sql[i - 1] == '\'')
-        sq = !sq;
-      else if (sql[i - 1] == '"' && !sq)
-        dq = !dq;
-    }
     start = p + 5;
-    if (sq || dq) continue;
+    if (!ReferencePlainAt(sql, p - 1)) continue;
     while (start <= sql.size() && static_cast<unsigned char>(sql[start - 1]) <= 32) ++start;
     if (start + 1 <= sql.size() && low[start - 1] == 'b' && low[start] == 'y')
       return static_cast<int>(returnStart ? p : start + 2);
@@ -160,7 +206,8 @@ std::string RandomText(std::mt19937& rng, const std::vector<std::string>& pieces
 
 const std::vector<std::string> kPieces = {
     "order", "ORDER", "by", "BY", "b", "y", "or", "der", " ", "\t", "\r\n", ",", ";",
-    "'", "\"", "a", "Name", "desc", "Я", ".", "x"};
+    "'", "\"", "a", "Name", "desc", "Я", ".", "x", "--", "-", "/*", "*/", "*", "/", "\n",
+    "(", ")", "`", "[", "]"};
 
 TEST(QorTextTest, FindOrderByMatchesReference) {
   std::mt19937 rng(20240601);
@@ -228,6 +275,16 @@ TEST(QorTextTest, GetOrderByFields) {
       {"select * from t order by \"", ""},
       {"select * from t order by \"\"", ""},
       {"select * from t order by \"\"\"\";;\",;", ""},
+      // Comments count as blanks; a parenthesised part stays whole; the clause of a
+      // subquery or of a comment is not the query's.
+      {"select * from t -- order by x\nwhere a = 1", ""},
+      {"select * from t order by a -- then b, c", "a"},
+      {"select * from t order by a /* , x */, b", "a;b"},
+      {"select * from t order by a/*x*/, b--y\n, c", "a;b;c"},
+      {"select * from t order by coalesce(a, b) desc, c", "coalesce(a, b);c"},
+      {"select * from t order by f(a, ')'), c", "f(a, ')');c"},
+      {"select * from (select * from u order by v) x order by w", "w"},
+      {"select * from (select * from u order by v) x", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("sql=\"" + c.sql + "\"");
@@ -284,6 +341,20 @@ TEST(QorTextTest, ReplaceOrderBy) {
       {"select * from t where n = 'order by' order by a; -- end", "b", false,
        "select * from t where n = 'order by' \r\norder by b"},
       {"select * from t ORDER\r\nBY a desc", "b", false, "select * from t \r\norder by b"},
+      // A clause inside a comment, a subquery, a literal or after a quoted name holding
+      // an apostrophe is not the query's own: nothing of the query is lost.
+      {"select * from t -- order by x\nwhere a = 1", "Name", false,
+       "select * from t -- order by x\nwhere a = 1\r\norder by Name"},
+      {"select * from t /* order by x */ where a = 1", "Name", false,
+       "select * from t /* order by x */ where a = 1\r\norder by Name"},
+      {"select * from t -- sorted\norder by a", "b", false, "select * from t -- sorted\n\r\norder by b"},
+      {"select * from (select * from u order by v) x where a = 1", "b", false,
+       "select * from (select * from u order by v) x where a = 1\r\norder by b"},
+      {"select * from t where a in (select b from u order by b) order by c", "d", false,
+       "select * from t where a in (select b from u order by b) \r\norder by d"},
+      {"select \"it's\" from t order by a", "b", false, "select \"it's\" from t \r\norder by b"},
+      {"select \"it's\" from t where n = 'a\"b' or m = 'order by x'", "b", false,
+       "select \"it's\" from t where n = 'a\"b' or m = 'order by x'\r\norder by b"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("sql=\"" + c.sql + "\" fields=\"" + c.fields + "\" quote=" +

@@ -232,6 +232,7 @@ TEST_P(DataSetTest, LinksSeeAWindowThatScrollsAndResyncCentres) {
       {[&] { People->SetRecNo(10); }, 2, 8, "changed"},  // centred
       {[&] { People->Last(); }, 4, 16, "changed"},
       {[&] { People->First(); }, 0, 1, "changed"},
+      {[&] { People->MoveBy(9); }, 4, 6, "scrolled 5"},  // past every buffer: all refilled
   };
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE(i);
