@@ -355,8 +355,10 @@ void TDBLookupControl::ProcessSearchKey(TKeyChar key) {
   auto search = [this](const std::string& text) {
     TDataSet* ds = FListLink->GetDataSet();
     if (!ds->Locate(FListField->GetFieldName(), Variant(text), {loCaseInsensitive, loPartialKey})) return false;
+    Variant key = FKeyField->GetAsVariant();
+    if (key == FKeyValue) return true;  // the longer text still finds the chosen record
     TRestore<bool> lock(FLockPosition, true);
-    SelectKeyValue(FKeyField->GetAsVariant());
+    SelectKeyValue(key);
     return true;
   };
   if (key == 27) {

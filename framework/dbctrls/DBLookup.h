@@ -98,7 +98,9 @@ class TDBLookupControl : public TCustomControl {
   TDataSource* GetListSource() const;
   /// Binds the list link; raises "Property already defined by lookup field" in lookup mode.
   void SetListSource(TDataSource* source);
-  const std::string& GetKeyField() const { return FKeyFieldName; }
+  /// The key field's name; empty in lookup mode, where the lookup field names it (its
+  /// lookup key fields, kept in FKeyFieldName), so that form files do not hold it.
+  std::string GetKeyField() const { return FLookupMode ? std::string() : FKeyFieldName; }
   /// Names the key field of the list dataset and resolves the list fields anew; raises
   /// "Property already defined by lookup field" in lookup mode.
   void SetKeyField(const std::string& name);
