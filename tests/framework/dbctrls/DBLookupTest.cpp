@@ -523,6 +523,51 @@ TEST_F(DBLookupTest, ClicksDropDownChooseAndCancel) {
   ClickAt(c, Qt::LeftButton, QPoint(20, 10));
   EXPECT_FALSE(c->GetListVisible());
   EXPECT_EQ(PersonLang(), "5");
+  // The field asks for the focus: the combo takes it.
+  Edit->SetFocus();
+  LangName->FocusControl();
+  EXPECT_TRUE(c->Focused());
+  Edit->SetFocus();
+  People->FieldByName("Lang")->FocusControl();
+  EXPECT_TRUE(c->Focused());
+}
+
+TEST_F(DBLookupTest, SourcesThatGoAwayAreLetGo) {
+  auto* c = LookupCombo();
+  auto* plain = new TDBLookupComboBox(Form);
+  plain->SetParent(Form);
+  plain->SetKeyField("Id");
+  plain->SetListField("Name");
+  plain->SetListSource(DSLang);
+  plain->SetKeyValue(Variant(4));
+  auto* box = new TDBLookupListBox(Form);
+  box->SetParent(Form);
+  box->SetKeyField("Id");
+  box->SetListSource(DSLang);
+  box->SetDataSource(DSPeople);
+  box->SetDataField("Lang");
+  ShowForm(c);
+  TypeKey(c, Qt::Key_F4);
+  ASSERT_TRUE(c->GetListVisible());
+  delete Langs;  // the lookup dataset of the open list
+  Langs = nullptr;
+  EXPECT_FALSE(c->GetListActive());
+  EXPECT_FALSE(plain->GetListActive());
+  EXPECT_EQ(plain->GetText(), "");
+  TypeKey(c, Qt::Key_Return);  // nothing to choose from
+  EXPECT_FALSE(c->GetListVisible());
+  EXPECT_EQ(PersonLang(), "2");
+  delete DSLang;
+  DSLang = nullptr;
+  EXPECT_EQ(plain->GetListSource(), nullptr);
+  EXPECT_EQ(box->GetListSource(), nullptr);
+  delete DSPeople;
+  DSPeople = nullptr;
+  EXPECT_EQ(c->GetDataSource(), nullptr);
+  EXPECT_EQ(box->GetDataSource(), nullptr);
+  EXPECT_FALSE(c->GetLookupMode());
+  EXPECT_TRUE(box->GetKeyValue().IsNull());
+  ProcessEvents();  // painting without sources
 }
 
 TEST_F(DBLookupTest, ThePressDraggedIntoTheListChoosesOnRelease) {
