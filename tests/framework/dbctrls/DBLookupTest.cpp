@@ -689,11 +689,21 @@ TEST_F(DBLookupTest, ListBoxKeysMouseAndScrollBar) {
   box->GetListLink()->SetActiveRecord(current);
   ClickAt(box, Qt::LeftButton, QPoint(2 + 30, 2 + 5));
   EXPECT_EQ(PersonLang(), "2");
+  // Dragged from a row to above the rows, the choice follows and the rows scroll, a
+  // record per move.
+  QTest::mousePress(WidgetOf(box), Qt::LeftButton, Qt::NoModifier, QPoint(2 + 30, 2 + 13 + 5));
+  EXPECT_EQ(PersonLang(), "3");
+  EXPECT_EQ(GetCaptureControl(), box);
+  QTest::mouseMove(WidgetOf(box), QPoint(2 + 30, -6));
+  EXPECT_EQ(PersonLang(), "1");
+  QTest::mouseRelease(WidgetOf(box), Qt::LeftButton, Qt::NoModifier, QPoint(2 + 30, -6));
+  EXPECT_EQ(PersonLang(), "1");
+  EXPECT_EQ(GetCaptureControl(), nullptr);
   // A read-only list box chooses nothing.
   box->SetReadOnly(true);
   TypeKey(box, Qt::Key_Down);
   ClickAt(box, Qt::LeftButton, QPoint(2 + 30, 2 + 4 * 13 + 5));
-  EXPECT_EQ(PersonLang(), "2");
+  EXPECT_EQ(PersonLang(), "1");
 }
 
 // ---------------------------------------------------------------- many rows
