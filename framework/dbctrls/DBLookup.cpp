@@ -534,14 +534,15 @@ void TDBLookupListBox::MoveSelection(int delta) {
     // Start from the highlighted record: in the visible rows, else found by its key.
     int keyRow = -1;
     if (!FKeyValue.IsNull()) {
-      for (int i = 0; i < FRecordCount && keyRow < 0; ++i) {
+      int current = FListLink->GetActiveRecord();
+      for (int i = 0; i < FListLink->GetRecordCount() && keyRow < 0; ++i) {
         FListLink->SetActiveRecord(i);
         if (FKeyField->GetAsVariant() == FKeyValue) keyRow = i;
       }
-      FListLink->SetActiveRecord(FRecordIndex);
+      FListLink->SetActiveRecord(current);
     }
     if (keyRow >= 0) {
-      ds->MoveBy(keyRow - FRecordIndex);
+      ds->MoveBy(keyRow - FListLink->GetActiveRecord());
       ds->MoveBy(delta);
     } else if (LocateKey()) {
       ds->MoveBy(delta);
@@ -578,11 +579,12 @@ void TDBLookupListBox::KeyPress(TKeyChar& key) {
 }
 
 void TDBLookupListBox::SelectItemAt(int x, int y) {
-  if (!FListActive || FRecordCount == 0) return;
+  int count = FListActive ? FListLink->GetRecordCount() : 0;
+  if (count == 0) return;
   int th = GetTextHeight();
   y = std::clamp(y, 0, std::max(0, GetClientHeight() - 1));
-  int row = std::min(y / th, FRecordCount - 1);
-  FListLink->GetDataSet()->MoveBy(row - FRecordIndex);
+  int row = std::min(y / th, count - 1);
+  FListLink->GetDataSet()->MoveBy(row - FListLink->GetActiveRecord());
   SelectCurrent();
 }
 
@@ -595,12 +597,14 @@ int TDBLookupListBox::FirstVisible() const {
 }
 
 void TDBLookupListBox::ScrollRows(int rows) {
-  if (!FListActive || rows == 0 || FRecordCount == 0) return;
+  int count = FListActive ? FListLink->GetRecordCount() : 0;
+  if (rows == 0 || count == 0) return;
   TDataSet* ds = FListLink->GetDataSet();
+  int index = FListLink->GetActiveRecord();
   if (rows < 0)
-    ds->MoveBy(rows - FRecordIndex);
+    ds->MoveBy(rows - index);
   else
-    ds->MoveBy(FRecordCount - 1 - FRecordIndex + rows);
+    ds->MoveBy(count - 1 - index + rows);
 }
 
 // The scroll bar lies right of the client area, over its whole height: an arrow button at
@@ -717,6 +721,9 @@ void TDBLookupListBox::Paint() {
   int rh = c->TextHeight("0");
   int clientWidth = GetClientWidth();
   int last = static_cast<int>(FListFields.size()) - 1;
+  // The buffer's records as they are now (a change may not have been told yet).
+  int records = FListActive ? std::min(FRecordCount, FListLink->GetRecordCount()) : 0;
+  int current = records ? FListLink->GetActiveRecord() : 0;
   TColor textColor = IsEnabledInTree() ? GetFont()->GetColor() : clGrayText;
   c->GetPen()->SetColor(ColorToRGB(FColor) != ColorToRGB(clBtnFace) ? clBtnFace : clBtnShadow);
   for (int i = 0; i < FRowCount; ++i) {
@@ -724,7 +731,7 @@ void TDBLookupListBox::Paint() {
     c->GetBrush()->SetColor(FColor);
     bool selected = !FKeySelected && i == 0;
     TRect r{0, i * rh, 0, i * rh + rh};
-    if (i < FRecordCount && FListActive) {
+    if (i < records) {
       FListLink->SetActiveRecord(i);
       if (!FKeyValue.IsNull() && FKeyField->GetAsVariant() == FKeyValue) {
         c->GetFont()->SetColor(clHighlightText);
@@ -754,10 +761,10 @@ void TDBLookupListBox::Paint() {
     }
     r.Left = 0;
     r.Right = clientWidth;
-    if (i >= FRecordCount) c->FillRect(r);
+    if (i >= records) c->FillRect(r);
     if (selected && (FHasFocus || FPopup)) c->DrawFocusRect(r);
   }
-  if (FRecordCount != 0 && FListActive) FListLink->SetActiveRecord(FRecordIndex);
+  if (records != 0) FListLink->SetActiveRecord(current);
 }
 
 void TDBLookupListBox::PaintWindow(TCanvas* canvas) {
