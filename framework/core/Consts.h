@@ -9,6 +9,7 @@ inline constexpr const char* SOperationAborted = "Operation aborted";
 inline constexpr const char* SFieldNotFound = "%s: Field '%s' not found";
 inline constexpr const char* SLookupInfoError = "Lookup information for field '%s' is incomplete";
 inline constexpr const char* SCircularDataLink = "Circular datalinks are not allowed";
+inline constexpr const char* SPropDefByLookup = "Property already defined by lookup field";
 inline constexpr const char* SDataSetOpen = "Cannot perform this operation on an open dataset";
 inline constexpr const char* SDataSetClosed = "Cannot perform this operation on a closed dataset";
 inline constexpr const char* SDeleteRecordQuestion = "Delete record?";

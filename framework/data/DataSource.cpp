@@ -38,6 +38,10 @@ void TDataSource::SetDataSet(TDataSet* dataSet) {
   if (FDataSet) {
     FDataSet->RemoveDataSource(this);
     RemoveFreeNotification(FDataSet);
+    // The links let go of the old dataset before they meet the new one: an active link
+    // turns inactive here and active again below, so it binds to the new dataset's fields.
+    FDataSet = nullptr;
+    UpdateState();
   }
   FDataSet = dataSet;
   if (FDataSet) {

@@ -24,6 +24,9 @@ class TDataSource : public TComponent {
   ~TDataSource() override;
 
   TDataSet* GetDataSet() const { return FDataSet; }
+  /// Connects another dataset (raises "Circular datalinks are not allowed" when it leads
+  /// back to this source). Active links pass through the inactive state: they hear
+  /// ActiveChanged when the old dataset goes and again when the new one comes.
   void SetDataSet(TDataSet* dataSet);
   bool GetEnabled() const { return FEnabled; }
   void SetEnabled(bool v);

@@ -1012,7 +1012,10 @@ void TWinControl::Invalidate() {
 }
 
 void TWinControl::InvalidateRect(const TRect& r) {
-  if (FHandle) WidgetSet()->Invalidate(FHandle, &r);
+  if (!FHandle) return;
+  TPoint off = GetClientOffset();
+  TRect w{r.Left + off.X, r.Top + off.Y, r.Right + off.X, r.Bottom + off.Y};
+  WidgetSet()->Invalidate(FHandle, &w);
 }
 
 void TWinControl::Update() {
@@ -1022,9 +1025,10 @@ void TWinControl::Update() {
 TPoint TWinControl::GetClientOrigin() const {
   TCreateParams p;
   const_cast<TWinControl*>(this)->CreateParams(p);
-  if (p.Kind != TWindowKind::Child || !FParent) return {FLeft, FTop};
+  TPoint off = GetClientOffset();
+  if (p.Kind != TWindowKind::Child || !FParent) return {FLeft + off.X, FTop + off.Y};
   TPoint o = FParent->GetClientOrigin();
-  return {o.X + FLeft, o.Y + FTop};
+  return {o.X + FLeft + off.X, o.Y + FTop + off.Y};
 }
 
 void TWinControl::VisibleChanged() {
@@ -1105,7 +1109,7 @@ void TWinControl::PaintControls(TPainterBackend& painter) {
         P.Restore();
       }
     } restore{painter, g->FCanvas.get()};
-    painter.Translate(g->FLeft, g->FTop);
+    painter.Translate(g->FLeft + GetClientOffset().X, g->FTop + GetClientOffset().Y);
     painter.IntersectClip({0, 0, g->FWidth, g->FHeight});
     g->FCanvas->SetPainter(&painter);
     g->Paint();

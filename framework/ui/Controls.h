@@ -385,6 +385,12 @@ class TWinControl : public TControl {
   void Invalidate() override;
   void Update() override;
   TPoint GetClientOrigin() const override;
+  /// Where the client area begins inside the native window: a control that draws a
+  /// border of its own around its client area (a frame, a scroll bar) answers the width
+  /// of that border on the left and at the top. Mouse positions, ClientToScreen, InvalidateRect
+  /// and the painting of graphic children count from there; the control's own PaintWindow
+  /// paints the whole window. Default (0, 0).
+  virtual TPoint GetClientOffset() const { return {}; }
   /// Invalidates a part of the client area.
   void InvalidateRect(const TRect& r);
   /// Positions the children that have an Align, then moves anchored ones.

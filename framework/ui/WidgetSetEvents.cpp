@@ -43,14 +43,15 @@ void HandleNativeKey(TWinControl* receiver, bool down, std::uint16_t vk, TShiftS
 void HandleNativeMouse(TWinControl* receiver, TNativeMouse kind, TMouseButton button,
                        TShiftState shift, int x, int y) {
   TControl* target = receiver;
-  TPoint p{x, y};
+  TPoint offset = receiver->GetClientOffset();  // window to client coordinates
+  TPoint p{x - offset.X, y - offset.Y};
   if (TControl* capture = GetCaptureControl()) {
     target = capture;
     p = capture->ScreenToClient(receiver->ClientToScreen(p));
   } else if (TControl* child = receiver->ControlAtPos(p, true);
              child && !dynamic_cast<TWinControl*>(child)) {
     target = child;
-    p = {x - child->GetLeft(), y - child->GetTop()};
+    p = {p.X - child->GetLeft(), p.Y - child->GetTop()};
   }
   if (!target->IsEnabledInTree()) return;
   auto alive = target->AliveToken();

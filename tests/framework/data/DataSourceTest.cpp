@@ -94,6 +94,27 @@ TEST_F(DataSourceTest, FreeingEitherSideDetaches) {
   EXPECT_EQ(other->GetDataSet(), nullptr);
 }
 
+TEST_F(DataSourceTest, ExchangingTheDataSetRebindsTheLinks) {
+  // A field link on one open dataset keeps its field object until it hears that the
+  // dataset is another one: the links pass through the inactive state.
+  Table->CreateDataSet();
+  auto* other = new TMemDataSet(&Owner);
+  other->GetFieldDefs()->Add("Name", ftString, 10);
+  other->CreateDataSet();
+  TFieldDataLink link;
+  link.SetFieldName("Name");
+  link.SetDataSource(Source);
+  ASSERT_EQ(link.GetField(), Table->FieldByName("Name"));
+  Trace->Trace.clear();
+  Source->SetDataSet(other);
+  EXPECT_EQ(link.GetField(), other->FieldByName("Name"));
+  EXPECT_EQ(Trace->Trace, (std::vector<std::string>{"state dsInactive", "state dsBrowse"}));
+  // A closed dataset in place of an open one: the link lets go of the field.
+  Table->Close();
+  Source->SetDataSet(Table);
+  EXPECT_EQ(link.GetField(), nullptr);
+}
+
 TEST_F(DataSourceTest, AFieldCanNameItsDataSetInAFormFile) {
   RegisterDataClasses();
   std::unique_ptr<TComponent> dm(ReadComponentText(
