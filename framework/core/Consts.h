@@ -59,4 +59,13 @@ inline constexpr const char* SNoClipboardPicture = "The clipboard holds no pictu
 inline constexpr const char* SInvalidColor = "'%s' is not a colour";
 inline constexpr const char* SInvalidCursor = "'%s' is not a cursor";
 
+// Standard and data-aware controls.
+inline constexpr const char* SMaskEditErr =
+    "Invalid input value '%s' for the edit mask '%s': character %d must be %s. Press Esc to abandon the changes";
+inline constexpr const char* SMaskDigit = "a digit";
+inline constexpr const char* SMaskDigitOrSign = "a digit, + or -";
+inline constexpr const char* SMaskLetter = "a letter";
+inline constexpr const char* SMaskLetterOrDigit = "a letter or a digit";
+inline constexpr const char* SMaskAnyChar = "a character";
+
 }  // namespace fw

@@ -33,7 +33,6 @@ FW_ENUM_INFO(TFieldType, "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ft
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 FW_ENUM_INFO(TFieldKind, "fkData", "fkCalculated", "fkLookup", "fkInternalCalc")
 
-FW_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
 using TFieldNotifyEvent = TEvent<void(TField* sender)>;
 using TFieldGetTextEvent = TEvent<void(TField* sender, std::string& text, bool displayText)>;

@@ -67,7 +67,15 @@ void HandleNativeMouse(TWinControl* receiver, TNativeMouse kind, TMouseButton bu
       break;
     }
     case TNativeMouse::Up: target->DoMouseUp(button, shift, p.X, p.Y); break;
-    case TNativeMouse::Move: target->MouseMove(shift, p.X, p.Y); break;
+    case TNativeMouse::Move:
+      // A graphic control shows its own cursor over its parent's window.
+      if (!GetCaptureControl() && receiver->HandleAllocated()) {
+        TCursor cursor = target != receiver && target->GetCursor() != crDefault ? target->GetCursor()
+                                                                                 : receiver->GetCursor();
+        WidgetSet()->SetCursor(receiver->GetHandle(), cursor);
+      }
+      target->MouseMove(shift, p.X, p.Y);
+      break;
   }
 }
 
