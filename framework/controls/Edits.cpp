@@ -7,6 +7,7 @@
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/ui/Clipbrd.h"
+#include "framework/ui/WidgetSet.h"
 
 namespace fw {
 
@@ -26,7 +27,12 @@ TCustomEdit::TCustomEdit(TComponent* owner) : TCustomControl(owner) {
   FTabStop = true;
   FWidth = 121;
   FHeight = 21;
-  FCursor = crIBeam;
+}
+
+void TCustomEdit::CreateWnd() {
+  TCustomControl::CreateWnd();
+  // The text cursor unless the control has a cursor of its own.
+  if (FCursor == crDefault) WidgetSet()->SetCursor(FHandle, crIBeam);
 }
 
 std::u32string TCustomEdit::Chars() const { return ToUtf32(FText); }
@@ -384,6 +390,10 @@ void TCustomEdit::Paint() {
     return c->TextWidth(ToUtf8(chars.substr(0, static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(chars.size()))))));
   };
   int x0 = inner.Left + 1 - FScrollX;
+  if (TAlignment align = Focused() ? taLeftJustify : DisplayAlignment(); align != taLeftJustify) {
+    int room = inner.Width() - 3 - width(static_cast<int>(chars.size()));
+    if (room > 0) x0 += align == taRightJustify ? room : room / 2;
+  }
   c->TextRect(inner, x0, ty, ToUtf8(chars));
   int a = GetSelStart(), b = a + GetSelLength();
   if (a != b && (Focused() || !FHideSelection)) {

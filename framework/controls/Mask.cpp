@@ -137,8 +137,7 @@ void TCustomMaskEdit::DefaultChar(TKeyChar key) {
 }
 
 void TCustomMaskEdit::MaskInput(char32_t ch) {
-  std::u32string text = Chars(), empty = FMask.EmptyEditText();
-  int a = GetSelStart(), b = a + GetSelLength();
+  int a = GetSelStart();
   int pos = FMask.NextInput(a);
   char32_t c = ch;
   if (pos >= FMask.Length() || !FMask.Accepts(pos, c)) {
@@ -148,7 +147,15 @@ void TCustomMaskEdit::MaskInput(char32_t ch) {
     if (lit < FMask.Length() && FMask.Position(lit).Literal == ch) MoveCaret(FMask.NextInput(lit + 1), false);
     return;
   }
+  // Asking may change the text (a data-aware edit shows its record anew): read it after.
   if (!CanUserEdit()) return;
+  std::u32string text = Chars(), empty = FMask.EmptyEditText();
+  if (static_cast<int>(text.size()) != FMask.Length()) return;
+  a = GetSelStart();
+  int b = a + GetSelLength();
+  pos = FMask.NextInput(a);
+  c = ch;
+  if (pos >= FMask.Length() || !FMask.Accepts(pos, c)) return;
   for (int i = a; i < b; ++i) text[static_cast<std::size_t>(i)] = empty[static_cast<std::size_t>(i)];
   text[static_cast<std::size_t>(pos)] = c;
   int caret = FMask.NextInput(pos + 1);
@@ -157,9 +164,10 @@ void TCustomMaskEdit::MaskInput(char32_t ch) {
 
 bool TCustomMaskEdit::UserReplaceRange(int from, int to, std::u32string text) {
   if (!IsMasked()) return TCustomEdit::UserReplaceRange(from, to, std::move(text));
-  if (!CanUserEdit()) return false;
+  if (!CanUserEdit() || !IsMasked()) return false;
   std::u32string chars = Chars(), empty = FMask.EmptyEditText();
   int n = FMask.Length();
+  if (static_cast<int>(chars.size()) != n) return false;
   from = std::clamp(from, 0, n);
   to = std::clamp(to, from, n);
   for (int i = from; i < to; ++i) chars[static_cast<std::size_t>(i)] = empty[static_cast<std::size_t>(i)];

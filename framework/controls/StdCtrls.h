@@ -224,6 +224,7 @@ class TCustomEdit : public TCustomControl {
   void DoEnter() override;
 
  protected:
+  void CreateWnd() override;
   /// Asked before every change by the user; false refuses it. Default: true.
   virtual bool EditCanModify() { return true; }
   /// Fires OnChange.
@@ -264,6 +265,9 @@ class TCustomEdit : public TCustomControl {
   int WordEnd(int pos) const;
   /// The text area inside the frame.
   TRect TextArea() const;
+  /// How a single line stands in the text area while the control has no focus (a
+  /// data-aware edit aligns its field's value). Default: left.
+  virtual TAlignment DisplayAlignment() const { return taLeftJustify; }
 
   int FAnchor = 0, FCaret = 0;
   int FScrollX = 0;
