@@ -123,10 +123,19 @@ std::u32string TEditMask::EditTextOf(std::u32string_view value) const {
       if (FSaveLiterals && c == p.Literal) j += step;
       continue;
     }
+    // A literal of the value that stands further on in the mask leaves this position
+    // blank ("1/5" in "99/99" is "_1/_5" right-aligned, "1_/5_" left-aligned).
+    if (FSaveLiterals && c != U' ' && !Fits(p, ApplyCase(c, p.Case)) && LiteralAhead(i, step, c)) continue;
     store(i, c);
     j += step;
   }
   return out;
+}
+
+bool TEditMask::LiteralAhead(int from, int step, char32_t c) const {
+  for (int i = from; i >= 0 && i < Length(); i += step)
+    if (IsLiteral(i) && Position(i).Literal == c) return true;
+  return false;
 }
 
 std::u32string TEditMask::TextOf(std::u32string_view editText) const {

@@ -64,8 +64,9 @@ class TEditMask {
   std::u32string EmptyEditText() const;
   /// The edit text that shows a value. With literals saved, a literal of the value is
   /// matched against the mask's literal at its place (a value without them fills the
-  /// positions around them); otherwise the value's characters fill the input positions
-  /// in order. Right-aligned ("!") from the end. Spaces become blanks; characters beyond
+  /// positions around them, and input positions before a literal the value reaches
+  /// early stay blank); otherwise the value's characters fill the input positions in
+  /// order. Right-aligned ("!") from the end. Spaces become blanks; characters beyond
   /// the mask are dropped; the case conversions apply.
   std::u32string EditTextOf(std::u32string_view value) const;
   /// The value an edit text stands for: "" when every input position is blank; with
@@ -94,6 +95,8 @@ class TEditMask {
 
  private:
   bool IsBlank(char32_t c) const { return c == FBlank || c == U' '; }
+  /// Whether a literal `c` stands at `from` or beyond it, walking by `step`.
+  bool LiteralAhead(int from, int step, char32_t c) const;
   std::string FEditMask;
   std::vector<TMaskPosition> FPositions;
   bool FSaveLiterals = true;

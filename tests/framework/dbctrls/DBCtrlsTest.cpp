@@ -3,13 +3,17 @@
 // posting and moving, Esc, a value the field does not take refused with the focus back and
 // nothing stored lost, read-only fields and datasets, the field's edit mask, pictures and
 // the clipboard, the data source's removal, and the controls in a form file.
+#include <QImage>
 #include <QTest>
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 
+#include "framework/controls/ComCtrls.h"
 #include "framework/controls/ControlsRegister.h"
+#include "framework/controls/ExtCtrls.h"
 #include "framework/core/Exceptions.h"
 #include "framework/data/DataSource.h"
 #include "framework/dbctrls/DBCtrls.h"
@@ -411,6 +415,143 @@ end
   EXPECT_EQ(static_cast<TDBEdit*>(form->FindComponent("E"))->GetText(), "Anna");
   EXPECT_EQ(static_cast<TDBMemo*>(form->FindComponent("M"))->GetText(), "(Info)");
   EXPECT_EQ(static_cast<TDBImage*>(form->FindComponent("I"))->GetPicture()->GetWidth(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+/// A form with every standard control and the data-aware edit, memo and image on the
+/// first record, written to controls-form.png in the build directory.
+TEST_F(DBCtrlsTest, ScreenshotOfEveryControl) {
+  RegisterDBCtrlsClasses();
+  Form->SetBounds(100, 50, 600, 430);
+  Form->SetCaption("Controls");
+  Form->SetColor(clBtnFace);
+  auto place = [&](TControl* c, const char* name, int l, int t, int w, int h, TWinControl* parent = nullptr) {
+    c->SetName(name);
+    c->SetBounds(l, t, w, h);
+    c->SetParent(parent ? parent : Form);
+  };
+  // The bound controls of the fixture move to the right-hand column.
+  NameEdit->SetBounds(400, 30, 180, 21);
+  AgeEdit->SetBounds(400, 60, 80, 21);
+  PhoneEdit->SetBounds(400, 90, 180, 21);
+  InfoMemo->SetBounds(400, 120, 180, 60);
+  InfoMemo->SetScrollBars(ssVertical);
+  PhotoImage->SetBounds(400, 190, 80, 60);
+  PhotoImage->SetStretch(true);
+  Other->SetBounds(490, 190, 90, 21);
+  Other->SetText("plain edit");
+  auto* dbLabel = new TLabel(Form);
+  place(dbLabel, "DBLabel", 400, 10, 0, 0);
+  dbLabel->SetCaption("Bound to People.db:");
+  dbLabel->GetFont()->SetStyle({fsBold});
+
+  auto* nameLabel = new TLabel(Form);
+  place(nameLabel, "NameLabel", 10, 14, 0, 0);
+  nameLabel->SetCaption("&Name:");
+  auto* edit = new TEdit(Form);
+  place(edit, "Edit", 80, 10, 150, 21);
+  edit->SetText("Selected text");
+  nameLabel->SetFocusControl(edit);
+  auto* link = new TLabel(Form);
+  place(link, "Link", 10, 40, 0, 0);
+  link->SetCaption("www.example.org");
+  link->GetFont()->SetColor(clBlue);
+  link->GetFont()->SetStyle({fsUnderline});
+  link->SetCursor(crHandPoint);
+  auto* wrapped = new TLabel(Form);
+  place(wrapped, "Wrapped", 240, 10, 140, 40);
+  wrapped->SetWordWrap(true);
+  wrapped->SetAlignment(taCenter);
+  wrapped->SetCaption("A centred label that wraps its words");
+  auto* mask = new TMaskEdit(Form);
+  place(mask, "Mask", 80, 60, 150, 21);
+  mask->SetEditMask("!99/99/0000;1;_");
+  mask->SetText("1/5/2024");
+  auto* memo = new TMemo(Form);
+  place(memo, "Memo", 10, 90, 220, 70);
+  memo->SetScrollBars(ssVertical);
+  for (int i = 1; i <= 8; ++i) memo->GetLines()->Add("Memo line " + std::to_string(i) + " with some words");
+  auto* ok = new TButton(Form);
+  place(ok, "Ok", 240, 60, 75, 25);
+  ok->SetCaption("&OK");
+  ok->SetDefault(true);
+  auto* cancel = new TButton(Form);
+  place(cancel, "Cancel", 240, 92, 75, 25);
+  cancel->SetCaption("Cancel");
+  cancel->SetEnabled(false);
+  auto* hbar = new TScrollBar(Form);
+  place(hbar, "HBar", 10, 170, 220, 16);
+  hbar->SetPosition(30);
+  auto* vbar = new TScrollBar(Form);
+  vbar->SetKind(sbVertical);
+  place(vbar, "VBar", 330, 60, 16, 120);
+  vbar->SetPageSize(25);
+  vbar->SetPosition(60);
+  auto* pages = new TPageControl(Form);
+  place(pages, "Pages", 10, 195, 230, 120);
+  const char* captions[] = {"General", "Details", "Hidden"};
+  for (int i = 0; i < 3; ++i) {
+    auto* sheet = new TTabSheet(Form);
+    sheet->SetName(std::string("Sheet") + std::to_string(i + 1));
+    sheet->SetCaption(captions[i]);
+    sheet->SetPageControl(pages);
+    auto* onPage = new TLabel(Form);
+    place(onPage, (std::string("PageLabel") + std::to_string(i + 1)).c_str(), 8, 8, 0, 0, sheet);
+    onPage->SetCaption(std::string("Page: ") + captions[i]);
+  }
+  pages->GetPage(2)->SetTabVisible(false);
+  pages->SetActivePageIndex(1);
+  auto* bevel = new TBevel(Form);
+  place(bevel, "Bevel", 250, 195, 130, 120);
+  bevel->SetShape(bsFrame);
+  auto* image = new TImage(Form);
+  place(image, "Image", 260, 205, 110, 70);
+  TBitmap picture;
+  picture.SetSize(40, 20);
+  TCanvas* pc = picture.GetCanvas();
+  pc->GetBrush()->SetColor(clYellow);
+  pc->FillRect({0, 0, 40, 20});
+  pc->GetBrush()->SetColor(clGreen);
+  pc->FillRect({0, 0, 20, 10});
+  pc->FillRect({20, 10, 40, 20});
+  image->GetPicture()->Assign(&picture);
+  image->SetStretch(true);
+  image->SetProportional(true);
+  image->SetCenter(true);
+  auto* line = new TBevel(Form);
+  place(line, "Line", 10, 325, 570, 2);
+  line->SetShape(bsTopLine);
+  auto* panel = new TPanel(Form);
+  place(panel, "Panel", 0, 0, 600, 41);
+  panel->SetAlign(alBottom);
+  panel->SetBevelInner(bvLowered);
+  panel->SetCaption("Panel with a raised and a lowered bevel");
+  edit->SetFocus();
+  edit->SetSelStart(0);
+  edit->SetSelLength(8);
+  ProcessEvents();
+
+  QImage shot = Grab(Form);
+  std::string file = std::string(QOR_BINARY_DIR) + "/controls-form.png";
+  ASSERT_TRUE(shot.save(QString::fromStdString(file), "PNG"));
+  std::printf("screenshot: %s\n", file.c_str());
+  auto rgb = [&](int x, int y) {
+    QRgb c = shot.pixel(x, y);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+  };
+  // A sunken edit frame: its outer top-left in the shadow colour, the inside white.
+  EXPECT_EQ(rgb(80, 10), ColorToRGB(clBtnShadow));
+  EXPECT_EQ(rgb(80 + 140, 10 + 10), ColorToRGB(clWindow));
+  // The selection of the focused edit is highlighted.
+  EXPECT_EQ(rgb(80 + 4, 10 + 5), ColorToRGB(clHighlight));
+  // The bound picture (red) fills the stretched image; the plain image shows green.
+  EXPECT_EQ(rgb(400 + 40, 190 + 30), clRed);
+  EXPECT_EQ(rgb(260 + 30, 205 + 20), clGreen);
+  // The panel lies along the bottom with its raised bevel.
+  EXPECT_EQ(rgb(0, 430 - 41), ColorToRGB(clBtnHighlight));
 }
 
 }  // namespace
