@@ -392,6 +392,25 @@ TEST_F(ControlsFormTest, ScrollBarByMouseAndKeys) {
   EXPECT_EQ(log.Items.back(), "scEndScroll 0");
 }
 
+TEST_F(ControlsFormTest, AnImagesPictureInTheFormFile) {
+  TBitmap bitmap;
+  bitmap.SetSize(4, 3);
+  bitmap.GetCanvas()->GetBrush()->SetColor(clTeal);
+  bitmap.GetCanvas()->FillRect({0, 0, 4, 3});
+  Form->Get<TImage>("Picture")->GetPicture()->Assign(&bitmap);
+  std::string written = WriteComponentText(Form);
+  EXPECT_NE(written.find("    Picture.Data = {"), std::string::npos);
+  EXPECT_NE(written.find("07544269746D6170"), std::string::npos);  // "TBitmap" with its length
+  delete Form;
+  Form = new TControlsForm(nullptr);
+  ReadComponentInto(written, Form);
+  TPicture* picture = Form->Get<TImage>("Picture")->GetPicture();
+  EXPECT_EQ(picture->GetWidth(), 4);
+  EXPECT_EQ(picture->GetHeight(), 3);
+  EXPECT_EQ(picture->GetBitmap()->GetCanvas()->GetPixel(2, 1), clTeal);
+  EXPECT_EQ(WriteComponentText(Form), written);
+}
+
 TEST(ImagePlacementTest, WhereThePictureGoes) {
   // picture w x h in a 100 x 50 control | stretch center proportional | rectangle
   struct Case {
