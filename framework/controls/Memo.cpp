@@ -411,7 +411,7 @@ void TCustomMemo::DefaultChar(TKeyChar key) {
   TCustomEdit::DefaultChar(key);
 }
 
-void TCustomMemo::ScrollBarMouse(bool vertical, TScrollHit hit, TPoint p) {
+void TCustomMemo::ScrollBarMouse(bool vertical, TScrollHit hit) {
   int lh = LineHeight();
   int page = VisibleRows();
   if (vertical) {
@@ -451,7 +451,7 @@ void TCustomMemo::MouseDown(TMouseButton button, TShiftState shift, int x, int y
         TRect thumb = ScrollBarThumb(bar, vertical, info);
         FThumbGrab = vertical ? y - thumb.Top : x - thumb.Left;
       } else {
-        ScrollBarMouse(vertical, hit, {x, y});
+        ScrollBarMouse(vertical, hit);
       }
       Invalidate();
       TCustomControl::MouseDown(button, shift, x, y);

@@ -381,7 +381,7 @@ class TCustomMemo : public TCustomEdit {
   int RowX(const TRow& row, int pos);
   int RowWidth(const TRow& row);
   int LongestRowWidth();
-  void ScrollBarMouse(bool vertical, TScrollHit hit, TPoint p);
+  void ScrollBarMouse(bool vertical, TScrollHit hit);
 
   std::unique_ptr<TMemoStrings> FLines;
   TScrollStyle FScrollBars = ssNone;
