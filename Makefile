@@ -39,7 +39,7 @@ example: build
 # Every layer again, under AddressSanitizer and UndefinedBehaviorSanitizer (the window
 # layer's tests run clean there, Qt's own allocations included).
 ASAN_TESTS := fw_core_tests fw_stream_tests fw_data_tests fw_engine_tests qor_base_tests demo_tests \
-              fw_ui_tests qor_visual_tests example_tests fw_dbctrls_tests
+              fw_ui_tests qor_visual_tests example_tests fw_controls_tests fw_dbctrls_tests
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DQOR_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS) --target $(ASAN_TESTS)

@@ -1,13 +1,13 @@
 #include "examples/ExampleForm.h"
 
+#include "framework/controls/ControlsRegister.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/core/Dialogs.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/stream/Classes.h"
 #include "framework/stream/FormReader.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/StdCtrls.h"
-#include "framework/ui/UiRegister.h"
 
 namespace examples {
 
@@ -81,7 +81,7 @@ void TExampleForm::ClearClick(fw::TObject*) {
 }
 
 void RegisterExampleClasses() {
-  fw::RegisterUiClasses();
+  fw::RegisterControlsClasses();
   fw::RegisterClass(TExampleForm::StaticClass());
 }
 

@@ -46,7 +46,8 @@ class TExampleForm : public fw::TForm {
 /// The text of ExampleForm.dfm as it was when the program was built.
 const std::string& ExampleFormText();
 
-/// Makes the example's form class and the window layer's classes known to form files.
+/// Makes the example's form class, the window layer's classes and the standard controls known
+/// to form files.
 void RegisterExampleClasses();
 
 }  // namespace examples

@@ -199,4 +199,13 @@ inline constexpr const char* SPostEdit = "Post edit";
 inline constexpr const char* SCancelEdit = "Cancel edit";
 inline constexpr const char* SRefreshRecord = "Refresh data";
 
+// Standard and data-aware controls.
+inline constexpr const char* SMaskEditErr =
+    "Invalid input value '%s' for the edit mask '%s': character %d must be %s. Press Esc to abandon the changes";
+inline constexpr const char* SMaskDigit = "a digit";
+inline constexpr const char* SMaskDigitOrSign = "a digit, + or -";
+inline constexpr const char* SMaskLetter = "a letter";
+inline constexpr const char* SMaskLetterOrDigit = "a letter or a digit";
+inline constexpr const char* SMaskAnyChar = "a character";
+
 }  // namespace fw

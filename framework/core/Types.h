@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "framework/core/TypInfo.h"
+
 namespace fw {
 
 /// A colour as 0x00BBGGRR.
@@ -10,5 +12,6 @@ using TColor = std::int32_t;
 
 /// Horizontal alignment of a text in a field of fixed width.
 enum TAlignment { taLeftJustify = 0, taRightJustify = 1, taCenter = 2 };
+FW_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
 }  // namespace fw

@@ -603,4 +603,6 @@ int TFieldDefs::IndexOf(const std::string& name) const {
   return -1;
 }
 
+TRecordBuffer* TField::CurrentBufferOf(const TDataSet* dataSet) { return dataSet->GetCurrentBuffer(); }
+
 }  // namespace fw

@@ -20,6 +20,7 @@
 namespace fw {
 
 class TDataSet;
+struct TRecordBuffer;
 class TField;
 
 enum TFieldType {
@@ -33,7 +34,6 @@ FW_ENUM_INFO(TFieldType, "ftUnknown", "ftString", "ftSmallint", "ftInteger", "ft
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc };
 FW_ENUM_INFO(TFieldKind, "fkData", "fkCalculated", "fkLookup", "fkInternalCalc")
 
-FW_ENUM_INFO(TAlignment, "taLeftJustify", "taRightJustify", "taCenter")
 
 using TFieldNotifyEvent = TEvent<void(TField* sender)>;
 using TFieldGetTextEvent = TEvent<void(TField* sender, std::string& text, bool displayText)>;
@@ -244,6 +244,9 @@ class TField : public TComponent {
   std::string TextFor(bool displayText) const;
   /// Raises "Cannot convert" style errors naming the field.
   [[noreturn]] void AccessError(const std::string& typeName) const;
+  /// The record buffer that the fields of `dataSet` read and write now (for field classes
+  /// that keep data of their own in the record).
+  static TRecordBuffer* CurrentBufferOf(const TDataSet* dataSet);
   void PropertyChanged(bool layoutAffected);
   TField(TComponent* owner, TFieldType type, std::int32_t size);
 

@@ -847,6 +847,11 @@ void TWinControl::CNKeyDown(std::uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (shift.Contains(ssAlt) && !shift.Contains(ssCtrl) && ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')))
+    if (TCustomForm* form = GetParentForm(this); form && form->DialogChar(key, shift)) {
+      key = 0;
+      return;
+    }
   unsigned mask = 0;
   switch (key) {
     case VK_TAB: mask = DLGC_WANTTAB; break;
@@ -861,6 +866,14 @@ void TWinControl::CNKeyDown(std::uint16_t& key, TShiftState shift) {
   }
   if (mask && !(GetDlgCode() & mask))
     if (TCustomForm* form = GetParentForm(this); form && form->DialogKey(key, shift)) key = 0;
+}
+
+bool TWinControl::DialogChar(std::uint16_t key, TShiftState shift) {
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    TControl* c = *it;
+    if (c->FVisible && c->FEnabled && c->DialogChar(key, shift)) return true;
+  }
+  return false;
 }
 
 bool TWinControl::DialogKey(std::uint16_t key, TShiftState shift) {
@@ -887,6 +900,10 @@ void TWinControl::KeyMessage(unsigned msg, std::uint16_t key, TShiftState shift,
       if (k == VK_APPS || (k == VK_F10 && shift == TShiftState{ssShift})) {
         ContextMenu({-1, -1});
         return;
+      }
+      if (k != 0) {
+        DefaultKeyDown(k, shift);
+        if (alive.expired()) return;
       }
     }
     if (typed != 0 && msg == WM_KEYDOWN) KeyMessage(WM_CHAR, 0, shift, typed);
@@ -970,6 +987,7 @@ void TWinControl::Realign() {
   if (FAligning || HasState(csLoading)) return;
   FAligning = true;
   TRect r = GetClientRect();
+  AdjustClientRect(r);
   for (TAlign align : {alTop, alBottom, alLeft, alRight, alClient}) {
     for (TControl* c : std::vector<TControl*>(FControls)) {
       if (c->FAlign != align || !c->FVisible) continue;

@@ -5,11 +5,13 @@
 //
 // Key path (typed keys and posted WM_KEYDOWN/WM_CHAR alike; see TWinControl::KeyMessage):
 //   1. the key-down notification CNKeyDown: shortcuts of the popup menus of the control and
-//      its parents (the root item's click first), then the form's dialog keys (Tab and
-//      Shift+Tab move the focus in tab order unless the control wants them);
+//      its parents (the root item's click first), then accelerators (Alt with a letter or
+//      digit, DialogChar), then the form's dialog keys (Tab and Shift+Tab move the focus in
+//      tab order unless the control wants them);
 //      a key consumed here goes no further and types no character;
 //   2. KeyDown: the form's when it has KeyPreview, then the control's (OnKeyDown); a
-//      handler may consume the key by setting it to 0;
+//      handler may consume the key by setting it to 0; a key left goes to the control's
+//      DefaultKeyDown (its own editing);
 //   3. the character the key types, even when step 2 consumed the key: KeyPress (form
 //      first with KeyPreview, then the control, OnKeyPress), then the control's own
 //      character handling when the character was not set to 0.
@@ -180,6 +182,10 @@ class TControl : public TComponent {
 
   /// Fires OnClick.
   virtual void Click();
+  /// An accelerator key (Alt with a letter or digit, `key` its virtual key) offered to
+  /// the controls of the form; true when the control took it (a label focuses its
+  /// FocusControl, a button clicks). Default: not taken.
+  virtual bool DialogChar(std::uint16_t key, TShiftState shift) { return false; }
   virtual void DblClick();
   /// The mouse handlers: each fires its event. Positions are client coordinates.
   virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
@@ -362,6 +368,8 @@ class TWinControl : public TControl {
   /// A dialog key (Enter, Esc, Tab, arrows) that the focused control does not want; true
   /// when handled. Default: offered to the children.
   virtual bool DialogKey(std::uint16_t key, TShiftState shift);
+  /// Offers the accelerator to the visible, enabled children, topmost first.
+  bool DialogChar(std::uint16_t key, TShiftState shift) override;
   /// Whether a shortcut of a popup menu of this control or its parents (or of the form)
   /// is the key; runs it.
   bool IsMenuKey(std::uint16_t key, TShiftState shift);
@@ -373,6 +381,9 @@ class TWinControl : public TControl {
   virtual void KeyUp(std::uint16_t& key, TShiftState shift);
   /// What the control does with a typed character nobody consumed. Default: nothing.
   virtual void DefaultChar(TKeyChar key) {}
+  /// What the control does with a key-down that KeyDown left (the native editing of edit
+  /// controls runs here, after every KeyDown override and OnKeyDown). Default: nothing.
+  virtual void DefaultKeyDown(std::uint16_t key, TShiftState shift) {}
   /// The window's focus messages: the control gets or loses the keyboard focus.
   virtual void WMSetFocus();
   virtual void WMKillFocus() {}
@@ -395,6 +406,9 @@ class TWinControl : public TControl {
   void InvalidateRect(const TRect& r);
   /// Positions the children that have an Align, then moves anchored ones.
   void Realign();
+  /// The part of the client area that aligned children share (a panel keeps its bevels
+  /// free). Default: the whole client area.
+  virtual void AdjustClientRect(TRect& rect) const {}
   void GetChildren(const std::function<void(TComponent*)>& proc, TComponent* root) const override;
   void Loaded() override;
   void WndProc(TMessage& message) override;

@@ -697,6 +697,44 @@ void TPicture::Assign(const TPersistent* source) {
   TPersistent::Assign(source);
 }
 
+void TPicture::DefineProperties(TFiler* filer) {
+  TPersistent::DefineProperties(filer);
+  filer->DefineProperty(
+      "Data",
+      [this](TReader& reader) {
+        std::vector<std::uint8_t> data = reader.ReadBinary();
+        if (data.empty()) {
+          SetGraphic(nullptr);
+          return;
+        }
+        std::size_t at = 1 + static_cast<std::size_t>(data[0]);
+        if (at > data.size()) throw EInvalidGraphic(Format(SInvalidImage, {std::string("(Picture.Data)")}));
+        if (data.size() - at >= 4) {
+          std::uint32_t size = static_cast<std::uint32_t>(data[at]) | static_cast<std::uint32_t>(data[at + 1]) << 8 |
+                               static_cast<std::uint32_t>(data[at + 2]) << 16 |
+                               static_cast<std::uint32_t>(data[at + 3]) << 24;
+          if (size == data.size() - at - 4) at += 4;
+        }
+        auto bitmap = std::make_unique<TBitmap>();
+        bitmap->LoadFromData(std::string(data.begin() + static_cast<std::ptrdiff_t>(at), data.end()));
+        bitmap->SetOnChange(Method<&TPicture::Changed>(this));
+        FGraphic = std::move(bitmap);
+        Changed(this);
+      },
+      [this](TWriter& writer) {
+        std::string image = FGraphic->SaveToData("BMP");
+        std::string name = "TBitmap";
+        std::vector<std::uint8_t> data;
+        data.push_back(static_cast<std::uint8_t>(name.size()));
+        data.insert(data.end(), name.begin(), name.end());
+        auto size = static_cast<std::uint32_t>(image.size());
+        for (int i = 0; i < 4; ++i) data.push_back(static_cast<std::uint8_t>(size >> (8 * i)));
+        data.insert(data.end(), image.begin(), image.end());
+        writer.WriteBinary(data);
+      },
+      FGraphic && !FGraphic->GetEmpty());
+}
+
 void TPicture::AssignTo(TPersistent* dest) const {
   if (auto* g = dynamic_cast<TBitmap*>(dest)) {
     if (FGraphic)

@@ -394,6 +394,10 @@ class TPicture : public TPersistent {
   void Assign(const TPersistent* source) override;
   TNotifyEvent GetOnChange() const { return FOnChange; }
   void SetOnChange(TNotifyEvent e) { FOnChange = e; }
+  /// Form files hold the picture as "Data": the graphic's class name (a length byte and
+  /// the name), the length of the image as four bytes (little-endian), then the image in a
+  /// file format (BMP when written here; reading takes any format the codecs know).
+  void DefineProperties(TFiler* filer) override;
 
  protected:
   void AssignTo(TPersistent* dest) const override;

@@ -3,7 +3,6 @@
 #include "framework/stream/Classes.h"
 #include "framework/ui/Forms.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/StdCtrls.h"
 #include "framework/ui/UiDialogs.h"
 
 namespace fw {
@@ -11,8 +10,7 @@ namespace fw {
 void RegisterUiClasses() {
   RegisterCoreClasses();
   RegisterClasses({&TForm::StaticClass(), &TPopupMenu::StaticClass(), &TMenuItem::StaticClass(),
-                   &TEdit::StaticClass(), &TButton::StaticClass(), &TOpenDialog::StaticClass(),
-                   &TSaveDialog::StaticClass()});
+                   &TOpenDialog::StaticClass(), &TSaveDialog::StaticClass()});
 }
 
 }  // namespace fw

@@ -3,8 +3,9 @@
 
 namespace fw {
 
-/// Registers the forms, controls, menus and dialogs (and the core classes); calling it
-/// again does nothing more.
+/// Registers the forms, menus and dialogs (and the core classes); calling it again does
+/// nothing more. The standard controls register with RegisterControlsClasses
+/// (framework/controls/ControlsRegister.h).
 void RegisterUiClasses();
 
 }  // namespace fw

@@ -15,6 +15,12 @@ bool IsPopupWindow(TWinControl* control) {
   return false;
 }
 
+bool HostsGraphicControls(TWinControl* control) {
+  for (int i = 0; i < control->GetControlCount(); ++i)
+    if (!dynamic_cast<TWinControl*>(control->GetControl(i))) return true;
+  return false;
+}
+
 }  // namespace
 
 void HandleNativeKey(TWinControl* receiver, bool down, std::uint16_t vk, TShiftState shift,
@@ -68,7 +74,16 @@ void HandleNativeMouse(TWinControl* receiver, TNativeMouse kind, TMouseButton bu
       break;
     }
     case TNativeMouse::Up: target->DoMouseUp(button, shift, p.X, p.Y); break;
-    case TNativeMouse::Move: target->MouseMove(shift, p.X, p.Y); break;
+    case TNativeMouse::Move:
+      // A graphic control shows its own cursor over its parent's window, which shows its
+      // own again elsewhere.
+      if (!GetCaptureControl() && receiver->HandleAllocated() && HostsGraphicControls(receiver)) {
+        TCursor cursor = target != receiver && target->GetCursor() != crDefault ? target->GetCursor()
+                                                                                 : receiver->GetCursor();
+        WidgetSet()->SetCursor(receiver->GetHandle(), cursor);
+      }
+      target->MouseMove(shift, p.X, p.Y);
+      break;
   }
 }
 

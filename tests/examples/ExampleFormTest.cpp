@@ -9,8 +9,8 @@
 #include <iostream>
 
 #include "examples/ExampleForm.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/StdCtrls.h"
 #include "framework/ui/qt/QtWidgetSet.h"
 #include "tests/support/UiTestSupport.h"
 

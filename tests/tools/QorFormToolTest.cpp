@@ -94,6 +94,15 @@ TEST_F(QorFormToolTest, ChecksFormFilesOfForms) {
   TRun tree = RunTool("tree " + Path("form.dfm"));
   EXPECT_EQ(tree.Status, 0) << tree.Output;
   EXPECT_NE(tree.Output.find("      ShortCut = 16460\n"), std::string::npos) << tree.Output;
+  // The standard and data-aware controls.
+  Write("controls.dfm",
+        "object F: TForm\n  object L: TLabel\n    Caption = '&Phone:'\n    FocusControl = P\n  end\n"
+        "  object P: TMaskEdit\n    EditMask = '!(999) 000-0000;0;_'\n  end\n"
+        "  object S: TDataSource\n  end\n"
+        "  object Pages: TPageControl\n    object Sheet: TTabSheet\n      Caption = 'One'\n"
+        "      object E: TDBEdit\n        DataSource = S\n        DataField = 'Name'\n      end\n    end\n  end\nend\n");
+  check = RunTool("check " + Path("controls.dfm"));
+  EXPECT_EQ(check.Status, 0) << check.Output;
 }
 #endif
 

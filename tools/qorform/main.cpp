@@ -19,6 +19,9 @@
 #ifdef QORFORM_WITH_UI
 #include "examples/ExampleForm.h"
 #endif
+#ifdef QORFORM_WITH_DBCTRLS
+#include "framework/dbctrls/DBCtrls.h"
+#endif
 
 namespace {
 
@@ -82,6 +85,9 @@ int main(int argc, char** argv) {
   qor::RegisterLibraryClasses();
 #ifdef QORFORM_WITH_UI
   examples::RegisterExampleClasses();  // the window layer's classes with the example form
+#endif
+#ifdef QORFORM_WITH_DBCTRLS
+  fw::RegisterDBCtrlsClasses();
 #endif
 
   if (command == "check") {

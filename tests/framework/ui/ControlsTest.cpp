@@ -4,10 +4,10 @@
 #include <QTest>
 #include <QWidget>
 
+#include "framework/controls/StdCtrls.h"
 #include "framework/core/Exceptions.h"
 #include "framework/ui/Forms.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/StdCtrls.h"
 #include "framework/ui/WidgetSet.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/UiTestSupport.h"

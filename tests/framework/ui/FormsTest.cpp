@@ -10,15 +10,15 @@
 
 #include <filesystem>
 
+#include "framework/controls/ControlsRegister.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/core/DataModule.h"
 #include "framework/core/Exceptions.h"
 #include "framework/stream/Classes.h"
 #include "framework/stream/FormReader.h"
 #include "framework/ui/Forms.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/StdCtrls.h"
 #include "framework/ui/UiDialogs.h"
-#include "framework/ui/UiRegister.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -315,7 +315,7 @@ end
 )";
 
 TEST_F(FormsTest, FormsFromFormFilesWithTheirHandlers) {
-  RegisterUiClasses();
+  RegisterControlsClasses();
   RegisterClass(TLoadedForm::StaticClass());
   auto* form = new TLoadedForm(nullptr);
   ReadComponentInto(kLoadedForm, form);

@@ -7,13 +7,13 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "framework/controls/ControlsRegister.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/core/Exceptions.h"
 #include "framework/stream/FormReader.h"
 #include "framework/ui/Clipbrd.h"
 #include "framework/ui/Forms.h"
 #include "framework/ui/Graphics.h"
-#include "framework/ui/StdCtrls.h"
-#include "framework/ui/UiRegister.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -311,7 +311,7 @@ TEST_F(GraphicsTest, BitmapsAndPicturesThroughFilesAndTheClipboard) {
 }
 
 TEST_F(GraphicsTest, ColoursAndFontsFromFormFiles) {
-  RegisterUiClasses();
+  RegisterControlsClasses();
   std::unique_ptr<TComponent> root(ReadComponentText(
       "object F: TForm\n  Color = clInfoBk\n  Font.Color = clNavy\n  Font.Height = -12\n"
       "  Font.Name = 'DejaVu Sans'\n  Font.Style = [fsBold]\n"

@@ -6,12 +6,12 @@
 #include <QMenu>
 #include <QTest>
 
+#include "framework/controls/ControlsRegister.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/stream/FormReader.h"
 #include "framework/stream/FormWriter.h"
 #include "framework/ui/Forms.h"
 #include "framework/ui/Menus.h"
-#include "framework/ui/StdCtrls.h"
-#include "framework/ui/UiRegister.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/UiTestSupport.h"
 
@@ -258,7 +258,7 @@ TEST_F(MenusTest, RightClickAndTheContextMenuKeyShowThePopupMenu) {
 }
 
 TEST_F(MenusTest, MenusInFormFiles) {
-  RegisterUiClasses();
+  RegisterControlsClasses();
   const char* text =
       "object F: TForm\n"
       "  object E: TEdit\n    PopupMenu = M\n  end\n"

@@ -5,13 +5,13 @@
 #include <QMessageBox>
 #include <QTest>
 
+#include "framework/controls/StdCtrls.h"
 #include "framework/core/DataModule.h"
 #include "framework/core/Exceptions.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/Field.h"
 #include "framework/data/MemDataSet.h"
 #include "framework/ui/Forms.h"
-#include "framework/ui/StdCtrls.h"
 #include "framework/ui/UiDialogs.h"
 #include "library/QorDB.h"
 #include "library/QorDBUi.h"
