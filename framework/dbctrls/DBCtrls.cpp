@@ -1,5 +1,9 @@
 #include "framework/dbctrls/DBCtrls.h"
 
+#include "framework/dbctrls/DBGrids.h"
+#include "framework/dbctrls/DBLookup.h"
+#include "framework/dbctrls/DBMisc.h"
+#include "framework/dbctrls/DBNavigator.h"
 #include "framework/controls/ControlsRegister.h"
 #include "framework/controls/ExtCtrls.h"
 #include "framework/core/Scoped.h"
@@ -485,6 +489,10 @@ void RegisterDBCtrlsClasses() {
   RegisterDataClasses();
   RegisterControlsClasses();
   RegisterClasses({&TDBEdit::StaticClass(), &TDBMemo::StaticClass(), &TDBImage::StaticClass()});
+  RegisterDBMiscClasses();
+  RegisterDBNavigatorClasses();
+  RegisterDBGridClasses();
+  RegisterDBLookupClasses();
 }
 
 }  // namespace fw

@@ -177,8 +177,8 @@ class TDBImage : public TCustomControl {
   bool FLoading = false;
 };
 
-/// Registers the data-aware edit, memo and image (with the data classes and the standard
-/// controls).
+/// Registers every data-aware control: edit, memo, image, text, check box, navigator, grid
+/// and the lookup controls (with the data classes and the standard controls).
 void RegisterDBCtrlsClasses();
 
 }  // namespace fw
