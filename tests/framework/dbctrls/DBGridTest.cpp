@@ -12,7 +12,7 @@
 #include "framework/dbctrls/DBNavigator.h"
 #include "framework/stream/FormReader.h"
 #include "framework/stream/FormWriter.h"
-#include "framework/ui/StdCtrls.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/ui/qt/QtWidgetSet.h"
 #include "tests/framework/dbctrls/DataControlsFixture.h"
 

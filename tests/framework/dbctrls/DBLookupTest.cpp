@@ -19,7 +19,7 @@
 #include "framework/stream/FormReader.h"
 #include "framework/stream/FormWriter.h"
 #include "framework/ui/Forms.h"
-#include "framework/ui/StdCtrls.h"
+#include "framework/controls/StdCtrls.h"
 #include "framework/ui/WidgetSet.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/UiTestSupport.h"
