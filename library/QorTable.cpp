@@ -60,11 +60,7 @@ TQorTable::TQorTable(fw::TComponent* owner)
 
 TQorTable::~TQorTable() {
   // Closed here, while the steps of this class still run.
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
 }
 
 void TQorTable::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
@@ -116,11 +112,7 @@ TQorQuery::TQorQuery(fw::TComponent* owner)
 }
 
 TQorQuery::~TQorQuery() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
 }
 
 void TQorQuery::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
