@@ -442,16 +442,20 @@ std::string GetDataSetOrder(fw::TDataSet* ds) {
 
 namespace {
 
-// Moves the cursor of a re-read query to the shown row nearest to a bookmark of rows read
-// before (a query numbers its rows 0, 1, ... as it reads them); no move when none is shown.
-void GotoNeighbourOf(fw::TDataSet* ds, fw::TBookmark bookmark) {
+// The shown row of a re-read query nearest to a bookmark of rows read before (a query
+// numbers its rows 0, 1, ... as it reads them): the bookmark itself when its row is still
+// shown, else the nearest shown row before it (the new last record when the last one
+// vanished), else the nearest after it; NoBookmark when none is shown.
+fw::TBookmark NeighbourOf(const fw::TDataSet* ds, fw::TBookmark bookmark) {
+  if (ds->BookmarkValid(bookmark)) return bookmark;
   const auto* rows = dynamic_cast<const fw::TMemDataSet*>(ds);
-  if (!rows || bookmark < 0) return;
+  if (!rows || bookmark < 0) return fw::NoBookmark;
   const fw::TBookmark count = rows->GetStoredRowCount();
   for (fw::TBookmark b = std::min(bookmark, count - 1); b >= 0; --b)
-    if (ds->BookmarkValid(b)) return fw::TDataSetInternals::InternalGotoBookmark(*ds, b);
+    if (ds->BookmarkValid(b)) return b;
   for (fw::TBookmark b = bookmark + 1; b < count; ++b)
-    if (ds->BookmarkValid(b)) return fw::TDataSetInternals::InternalGotoBookmark(*ds, b);
+    if (ds->BookmarkValid(b)) return b;
+  return fw::NoBookmark;
 }
 
 }  // namespace
@@ -467,17 +471,14 @@ void RefreshDataSet(fw::TDataSet* ds) {
   ds->Close();
   ds->Open();
   if (bookmark.Get() == fw::NoBookmark) return;
+  // Bookmarks are positions in the rows as read: when the query returns the same rows in
+  // the same order the record keeps its bookmark; when that row is gone or filtered out,
+  // the cursor goes to a neighbour. With no row shown it stays where Open put it, and the
+  // scroll still runs as a move would.
+  const fw::TBookmark target = NeighbourOf(ds, bookmark.Get());
+  if (target != fw::NoBookmark) return ds->GotoBookmark(target);
   ds->CheckBrowseMode();
   ds->DoBeforeScroll();
-  // Bookmarks are positions in the rows as read: when the query returns the same rows in
-  // the same order the record keeps its bookmark. When that row is gone or filtered out,
-  // the cursor goes to a neighbour: the nearest row before it that is shown (the new last
-  // record when the last one vanished), else the nearest after it.
-  try {
-    fw::TDataSetInternals::InternalGotoBookmark(*ds, bookmark.Get());
-  } catch (const fw::EDatabaseError&) {
-    GotoNeighbourOf(ds, bookmark.Get());
-  }
   ds->Resync({fw::rmCenter});
   ds->DoAfterScroll();
 }

@@ -20,14 +20,12 @@ fw::TIntegerField* gMaxNumField = nullptr;
 /// The byte that holds a set of actions.
 TQorDataSetActions ActionsByte(TQorDataSetActions v) { return TQorDataSetActions::FromInt(v.ToInt() & 0xFF); }
 
-/// Replaces the lines of `own` by a copy of `source`'s (none clears them) and tells the
-/// dataset's links when it is open.
-void AssignSortingList(fw::TDataSet* dataSet, fw::TStringList& own, const fw::TStrings* source) {
+/// Replaces the lines of `own` by a copy of `source`'s (none clears them).
+void AssignSortingList(fw::TStringList& own, const fw::TStrings* source) {
   if (source)
     own.Assign(source);
   else
     own.Clear();
-  if (dataSet->GetActive()) fw::TDataSetInternals::DataEvent(*dataSet, fw::deDataSetChange, 0);
 }
 
 /// Numbering before a post, for a dataset of an SQL-based database.
@@ -65,7 +63,10 @@ TQorTable::~TQorTable() {
 
 void TQorTable::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
 
-void TQorTable::SetSortingList(fw::TStrings* v) { AssignSortingList(this, *FSortingList, v); }
+void TQorTable::SetSortingList(fw::TStrings* v) {
+  AssignSortingList(*FSortingList, v);
+  if (GetActive()) DataEvent(fw::deDataSetChange, 0);
+}
 
 void TQorTable::DoBeforeInsert() {
   fw::TDataSource* source = GetMasterSource();
@@ -117,7 +118,10 @@ TQorQuery::~TQorQuery() {
 
 void TQorQuery::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
 
-void TQorQuery::SetSortingList(fw::TStrings* v) { AssignSortingList(this, *FSortingList, v); }
+void TQorQuery::SetSortingList(fw::TStrings* v) {
+  AssignSortingList(*FSortingList, v);
+  if (GetActive()) DataEvent(fw::deDataSetChange, 0);
+}
 
 void TQorQuery::DoBeforePost() {
   NumberBeforePost(this, FTableName);
