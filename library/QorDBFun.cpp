@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Strings.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
@@ -279,18 +280,6 @@ std::uint16_t LookupResultWidth(fw::TField* field) {
 
 namespace {
 
-/// DisableControls now, EnableControls when the scope ends.
-class TControlsDisabler {
- public:
-  explicit TControlsDisabler(fw::TDataSet* ds) : FDataSet(ds) { ds->DisableControls(); }
-  ~TControlsDisabler() { FDataSet->EnableControls(); }
-  TControlsDisabler(const TControlsDisabler&) = delete;
-  TControlsDisabler& operator=(const TControlsDisabler&) = delete;
-
- private:
-  fw::TDataSet* FDataSet;
-};
-
 /// The dataset's bookmark of its current record, freed when the scope ends.
 class TBookmarkHolder {
  public:
@@ -399,7 +388,8 @@ void SetDataSetOrder(fw::TDataSet* ds, const std::string& fields, bool keepPosit
       keyFields = GetUniqueFields(ds);
       if (!keyFields.empty()) keyValues = ds->GetFieldValues(keyFields);
     }
-    TControlsDisabler disabler(ds);
+    ds->DisableControls();
+    fw::TScopeExit enable([ds] { ds->EnableControls(); });
     ds->Close();
     sql.SetText(ReplaceOrderBy(sql.GetText(), fields, quote));
     ds->Open();
@@ -419,7 +409,8 @@ void SetDataSetOrder(fw::TDataSet* ds, const std::string& fields, bool keepPosit
     return;
   }
   const fw::Variant keyValues = ds->GetFieldValues(keyFields);
-  TControlsDisabler disabler(ds);
+  ds->DisableControls();
+  fw::TScopeExit enable([ds] { ds->EnableControls(); });
   fw::SetStrProp(ds, indexProp, names);
   ds->Locate(keyFields, keyValues, {});
 }
@@ -467,7 +458,8 @@ void RefreshDataSet(fw::TDataSet* ds) {
     return;
   }
   const TBookmarkHolder bookmark(ds);
-  TControlsDisabler disabler(ds);
+  ds->DisableControls();
+  fw::TScopeExit enable([ds] { ds->EnableControls(); });
   ds->Close();
   ds->Open();
   if (bookmark.Get() == fw::NoBookmark) return;

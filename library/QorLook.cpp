@@ -9,6 +9,7 @@
 #include "framework/core/Dialogs.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Filer.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/data/DataSet.h"
@@ -337,11 +338,7 @@ void TQorLookField::BuildResultFields() {
   // While the master is open its record keeps the size it was opened with.
   fw::TDataSet* ds = GetDataSet();
   const int recordSize = ds && ds->GetActive() ? FStoredSize : -1;
-  struct Slots {
-    const TQorLookField* f;
-    int size;
-    ~Slots() { f->BuildSlots(size); }
-  } slots{this, recordSize};
+  fw::TScopeExit slots([this, recordSize] { BuildSlots(recordSize); });
   std::string display = GetLookupResultField();
   fw::TDataSet* lookup = GetLookupDataSet();
   if (!lookup || display.empty()) return;
@@ -722,17 +719,11 @@ bool TQorLookField::AppendValueText(int index, std::string& out, TFound& found) 
     out += v.AsString();
     return true;
   }
-  const int saved = CurrentResultIndex;
-  auto* self = const_cast<TQorLookField*>(this);
-  self->CurrentResultIndex = index;
   fw::Variant v;
-  try {
+  {
+    fw::TRestore<int> current(const_cast<TQorLookField*>(this)->CurrentResultIndex, index);
     v = GetAsVariant();
-  } catch (...) {
-    self->CurrentResultIndex = saved;
-    throw;
   }
-  self->CurrentResultIndex = saved;
   if (v.IsNullOrEmpty()) return false;
   out += v.AsString();
   return true;
@@ -870,12 +861,7 @@ void TQorLookField::GetText(std::string& text, bool displayText) const {
     return;
   }
   auto* self = const_cast<TQorLookField*>(this);
-  const int saved = CurrentResultIndex;
-  struct Restore {
-    TQorLookField* f;
-    int saved;
-    ~Restore() { f->CurrentResultIndex = saved; }
-  } restore{self, saved};
+  fw::TRestore<int> current(self->CurrentResultIndex);
   if (displayText && CurrentResultIndex < 0) self->CurrentResultIndex = FLookupResultIndex;
   // The text is built in the caller's string: a caller that reads many records into one
   // string makes no copies.
@@ -1026,22 +1012,18 @@ void TQorLookField::FillLookupCache() {
   if (!lookup) return;
   const bool wasActive = lookup->GetActive();
   CheckLookupInfo();
-  struct Restore {
-    fw::TDataSet* ds;
-    bool active;
-    bool enabled = false;
-    ~Restore() {
-      if (enabled) ds->EnableControls();
-      try {
-        ds->SetActive(active);
-      } catch (...) {
-      }
+  bool disabled = false;
+  fw::TScopeExit restore([lookup, wasActive, &disabled] {
+    if (disabled) lookup->EnableControls();
+    try {
+      lookup->SetActive(wasActive);
+    } catch (...) {
     }
-  } restore{lookup, wasActive};
+  });
   GetLookupList().Clear();
   lookup->Open();
   lookup->DisableControls();
-  restore.enabled = true;
+  disabled = true;
   const std::string keys = GetLookupKeyFields();
   const std::string results = AllResultFields();
   std::vector<std::int64_t> ordinals;
@@ -1123,7 +1105,7 @@ void TQorLookField::Notification(fw::TComponent* component, fw::TOperation opera
 
 std::string LookFieldsText(TQorLookField* field, const std::string& names) {
   std::string result;
-  const int saved = field->CurrentResultIndex;
+  fw::TRestore<int> current(field->CurrentResultIndex);
   const auto& list = field->GetResultFieldList();
   std::size_t pos = 1;
   while (pos <= names.size()) {
@@ -1132,15 +1114,9 @@ std::string LookFieldsText(TQorLookField* field, const std::string& names) {
       if (!fw::SameText(list[i]->GetFieldName(), name)) continue;
       field->CurrentResultIndex = static_cast<int>(i);
       if (!result.empty()) result += ' ';
-      try {
-        result += field->GetAsString();
-      } catch (...) {
-        field->CurrentResultIndex = saved;
-        throw;
-      }
+      result += field->GetAsString();
       break;
     }
-    field->CurrentResultIndex = saved;
   }
   return result;
 }

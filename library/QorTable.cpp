@@ -6,6 +6,7 @@
 
 #include "framework/core/Dialogs.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/Field.h"
 #include "framework/engine/Database.h"
@@ -177,26 +178,20 @@ void AssignAutoIncValues(fw::TDataSet* dataSet, const std::string& tableName,
   for (fw::TField* field : std::vector<fw::TField*>(dataSet->GetFields())) {
     if (field->GetDataType() != fw::ftAutoInc) continue;
     // The query is left closed and empty whatever happens below.
-    struct Reset {
-      fw::TQuery* Query;
-      ~Reset() {
-        try {
-          Query->Close();
-        } catch (...) {
-        }
-        Query->GetSQL()->Clear();
+    fw::TScopeExit reset([query] {
+      try {
+        query->Close();
+      } catch (...) {
       }
-    } reset{query};
+      query->GetSQL()->Clear();
+    });
     query->SetDatabaseName(databaseName);
     query->GetSQL()->Add("select max(" + field->GetFieldName() + ") as MaxNumAutoIncQuery from " + tableName);
     query->Open();
     std::int32_t next = gMaxNumField->GetAsInteger() + 1;
     if (field->GetReadOnly()) {
       field->SetReadOnly(false);
-      struct ReadOnlyAgain {
-        fw::TField* Field;
-        ~ReadOnlyAgain() { Field->SetReadOnly(true); }
-      } again{field};
+      fw::TScopeExit again([field] { field->SetReadOnly(true); });
       field->SetAsInteger(next);
     } else {
       field->SetAsInteger(next);
