@@ -965,7 +965,7 @@ void TQorLookField::CalcLookupValue() {
     return;
   }
   const int size = FStoredSize >= 0 ? FStoredSize : GetDataSize();
-  fw::TRecordBuffer* rec = ds->GetCurrentBuffer();
+  fw::TRecordBuffer* rec = CurrentRecordBuffer();
   if (ds->GetState() == fw::dsCalcFields && !GetOnValidate() && rec &&
       rec->Data.size() >= static_cast<std::size_t>(GetOffset() + 1 + size)) {
     // Computing the record's lookup values: the slots are written into the record itself.

@@ -13,6 +13,10 @@
 
 namespace fw {
 
+TRecordBuffer* TField::CurrentRecordBuffer() const {
+  return FDataSet ? FDataSet->GetCurrentBuffer() : nullptr;
+}
+
 namespace {
 
 constexpr double kDateDelta = 0;  // date fields store whole days since 1899-12-30

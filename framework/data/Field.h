@@ -20,6 +20,7 @@
 namespace fw {
 
 class TDataSet;
+struct TRecordBuffer;
 class TField;
 
 enum TFieldType {
@@ -245,6 +246,9 @@ class TField : public TComponent {
   /// Raises "Cannot convert" style errors naming the field.
   [[noreturn]] void AccessError(const std::string& typeName) const;
   void PropertyChanged(bool layoutAffected);
+  /// The dataset's buffer that fields read and write now; null without a dataset. For
+  /// field classes that lay out data of their own in the record.
+  TRecordBuffer* CurrentRecordBuffer() const;
   TField(TComponent* owner, TFieldType type, std::int32_t size);
 
  private:
