@@ -18,17 +18,6 @@ namespace {
 fw::TQuery* gAutoIncQuery = nullptr;
 fw::TIntegerField* gMaxNumField = nullptr;
 
-/// The byte that holds a set of actions.
-TQorDataSetActions ActionsByte(TQorDataSetActions v) { return TQorDataSetActions::FromInt(v.ToInt() & 0xFF); }
-
-/// Replaces the lines of `own` by a copy of `source`'s (none clears them).
-void AssignSortingList(fw::TStringList& own, const fw::TStrings* source) {
-  if (source)
-    own.Assign(source);
-  else
-    own.Clear();
-}
-
 /// Numbering before a post, for a dataset of an SQL-based database.
 void NumberBeforePost(fw::TDBDataSet* dataSet, const std::string& tableName) {
   fw::TDatabase* db = dataSet->GetDatabase();
@@ -40,33 +29,22 @@ void NumberBeforePost(fw::TDBDataSet* dataSet, const std::string& tableName) {
 // ------------------------------------------------------------------ TQorTable
 
 const fw::TClassInfo& TQorTable::StaticClass() {
-  static const fw::TClassInfo& info =
-      fw::TClassBuilder<TQorTable>("TQorTable", &fw::TTable::StaticClass())
-          .Prop("Actions", &TQorTable::GetActions, &TQorTable::SetActions).Default(DefaultQorDataSetActions.ToInt())
-          .Prop("Caption", &TQorTable::GetCaption, &TQorTable::SetCaption)
-          .Prop("SortingList", &TQorTable::GetSortingList, &TQorTable::SetSortingList)
-          .Prop("UniqueFields", &TQorTable::GetUniqueFields, &TQorTable::SetUniqueFields)
-          .Prop("OnEditData", &TQorTable::GetOnEditData, &TQorTable::SetOnEditData)
-          .Prop("OnAction", &TQorTable::GetOnAction, &TQorTable::SetOnAction)
-          .Build();
+  static const fw::TClassInfo& info = [] () -> const fw::TClassInfo& {
+    fw::TClassBuilder<TQorTable> builder("TQorTable", &fw::TTable::StaticClass());
+    PublishProps(builder, [](fw::TClassBuilder<TQorTable>&) {});
+    return builder.Build();
+  }();
   return info;
 }
 
 TQorTable::TQorTable(fw::TComponent* owner)
-    : fw::TTable(owner), FSortingList(std::make_unique<fw::TStringList>()) {
+    : TQorDataSetProps(owner) {
   EnsureUnitsStarted();
 }
 
 TQorTable::~TQorTable() {
   // Closed here, while the steps of this class still run.
   CloseOnDestroy();
-}
-
-void TQorTable::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
-
-void TQorTable::SetSortingList(fw::TStrings* v) {
-  AssignSortingList(*FSortingList, v);
-  if (GetActive()) DataEvent(fw::deDataSetChange, 0);
 }
 
 void TQorTable::DoBeforeInsert() {
@@ -95,33 +73,23 @@ void TQorTable::OpenCursorComplete() {
 // ------------------------------------------------------------------ TQorQuery
 
 const fw::TClassInfo& TQorQuery::StaticClass() {
-  static const fw::TClassInfo& info =
-      fw::TClassBuilder<TQorQuery>("TQorQuery", &fw::TQuery::StaticClass())
-          .Prop("Actions", &TQorQuery::GetActions, &TQorQuery::SetActions).Default(DefaultQorDataSetActions.ToInt())
-          .Prop("Caption", &TQorQuery::GetCaption, &TQorQuery::SetCaption)
-          .Prop("SortingList", &TQorQuery::GetSortingList, &TQorQuery::SetSortingList)
-          .Prop("TableName", &TQorQuery::GetTableName, &TQorQuery::SetTableName)
-          .Prop("UniqueFields", &TQorQuery::GetUniqueFields, &TQorQuery::SetUniqueFields)
-          .Prop("OnEditData", &TQorQuery::GetOnEditData, &TQorQuery::SetOnEditData)
-          .Prop("OnAction", &TQorQuery::GetOnAction, &TQorQuery::SetOnAction)
-          .Build();
+  static const fw::TClassInfo& info = [] () -> const fw::TClassInfo& {
+    fw::TClassBuilder<TQorQuery> builder("TQorQuery", &fw::TQuery::StaticClass());
+    PublishProps(builder, [](fw::TClassBuilder<TQorQuery>& b) {
+      b.Prop("TableName", &TQorQuery::GetTableName, &TQorQuery::SetTableName);
+    });
+    return builder.Build();
+  }();
   return info;
 }
 
 TQorQuery::TQorQuery(fw::TComponent* owner)
-    : fw::TQuery(owner), FSortingList(std::make_unique<fw::TStringList>()) {
+    : TQorDataSetProps(owner) {
   EnsureUnitsStarted();
 }
 
 TQorQuery::~TQorQuery() {
   CloseOnDestroy();
-}
-
-void TQorQuery::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
-
-void TQorQuery::SetSortingList(fw::TStrings* v) {
-  AssignSortingList(*FSortingList, v);
-  if (GetActive()) DataEvent(fw::deDataSetChange, 0);
 }
 
 void TQorQuery::DoBeforePost() {
@@ -133,14 +101,14 @@ void TQorQuery::OpenCursorComplete() {
   fw::TQuery::OpenCursorComplete();
   EnsureUnitsStarted();
   if (DataSetOpenedHook) DataSetOpenedHook(this);
-  if (FTableName.empty() || FSortingList->GetCount() > 0 || HasState(fw::csDesigning)) return;
+  if (FTableName.empty() || GetSortingList()->GetCount() > 0 || HasState(fw::csDesigning)) return;
   // A table of the same database, never opened: only its index definitions are read.
   auto table = std::make_unique<fw::TTable>(nullptr);
   table->SetDatabaseName(GetDatabaseName());
   table->SetTableName(FTableName);
   table->GetIndexDefs()->Update();
   fw::TIndexDefs* defs = table->GetIndexDefs();
-  for (int i = 0; i < defs->GetCount(); ++i) FSortingList->Add(defs->GetItem(i)->GetFields());
+  for (int i = 0; i < defs->GetCount(); ++i) GetSortingList()->Add(defs->GetItem(i)->GetFields());
 }
 
 // ------------------------------------------------------------------ automatic numbering
