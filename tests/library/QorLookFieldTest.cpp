@@ -16,6 +16,7 @@
 #include "framework/stream/FormWriter.h"
 #include "library/QorLook.h"
 #include "library/QorRegister.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -522,12 +523,7 @@ TEST_F(QorLookFieldTest, WrongSettingsKeepThePeopleClosed) {
     LangName->SetLookupLevelDown("");
     LangName->GetLookupLevels()->Clear();
     c.spoil();
-    try {
-      People->Open();
-      ADD_FAILURE() << "opened";
-    } catch (const EDatabaseError& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
+    ExpectError<EDatabaseError>([&] { People->Open(); }, c.message);
     EXPECT_FALSE(People->GetActive());
   }
   // A complete level opens its dataset; freeing it empties the level.
