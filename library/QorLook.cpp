@@ -167,6 +167,15 @@ void StoreTypeCode(std::uint8_t* slot, std::uint16_t code) {
   slot[1] = static_cast<std::uint8_t>(code >> 8);
 }
 
+/// Writes text as a slot's value: the whole characters that fit with the zero byte.
+void StoreSlotText(std::uint8_t* slot, std::string_view text, int valueSize) {
+  if (valueSize > 0)
+    std::memcpy(slot + 2, text.data(), fw::Utf8FitBytes(text, static_cast<std::size_t>(valueSize - 1)));
+}
+
+/// Writes a date and time as a slot's value (the double of TDateTime).
+void StoreSlotDateTime(std::uint8_t* slot, double value) { std::memcpy(slot + 2, &value, 8); }
+
 std::uint16_t TypeCodeOf(const std::uint8_t* slot) {
   return static_cast<std::uint16_t>(slot[0] | (slot[1] << 8));
 }
@@ -467,15 +476,9 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
     if (code != fw::varNull) {
       try {
         if (slot.Kind == skText) {
-          std::string text = value.IsBytes() ? std::string() : value.AsString();
-          if (slot.ValueSize > 0) {
-            // The text with its zero byte fits the slot, never cut inside a character.
-            std::size_t keep = fw::Utf8FitBytes(text, static_cast<std::size_t>(slot.ValueSize - 1));
-            std::memcpy(p + 2, text.data(), keep);
-          }
+          StoreSlotText(p, value.IsBytes() ? std::string() : value.AsString(), slot.ValueSize);
         } else if (slot.Kind == skDateTime) {
-          double d = value.AsDateTime().Value;
-          std::memcpy(p + 2, &d, 8);
+          StoreSlotDateTime(p, value.AsDateTime().Value);
         } else if (slot.ValueSize > 0 && f) {
           f->VariantToNative(value, p + 2);
         } else if (slot.ValueSize > 0) {
@@ -903,12 +906,10 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
       std::memcpy(p + 2, native, static_cast<std::size_t>(slot.ValueSize));
     } else if (slot.Kind == skText) {
       const char* text = reinterpret_cast<const char*>(native);
-      std::string_view view(text, strnlen(text, static_cast<std::size_t>(slot.Field->GetSize())));
-      if (slot.ValueSize > 0)
-        std::memcpy(p + 2, view.data(), fw::Utf8FitBytes(view, static_cast<std::size_t>(slot.ValueSize - 1)));
+      StoreSlotText(p, std::string_view(text, strnlen(text, static_cast<std::size_t>(slot.Field->GetSize()))),
+                    slot.ValueSize);
     } else if (slot.Kind == skDateTime) {
-      double d = slot.Field->NativeToVariant(native).AsDateTime().Value;
-      std::memcpy(p + 2, &d, 8);
+      StoreSlotDateTime(p, slot.Field->NativeToVariant(native).AsDateTime().Value);
     } else {
       CopyValue(p + 2, native, slot.ValueSize);
     }
