@@ -13,6 +13,7 @@
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/data/DataSet.h"
+#include "library/QorConst.h"
 #include "library/QorDBFun.h"
 #include "library/QorPas.h"
 
@@ -449,7 +450,7 @@ int TQorLookField::GetDataSize() const {
   } else {
     size = fw::TStringField::GetDataSize();
   }
-  if (sizing && size > MaxLookupRecordSize) fw::ShowMessage("Out Limit");
+  if (sizing && size > MaxLookupRecordSize) fw::ShowMessage(SOutLimit);
   return size;
 }
 
@@ -1078,7 +1079,7 @@ void TQorLookField::DefineProperties(fw::TFiler* filer) {
       "LookupLevelsData",
       [this](fw::TReader& reader) {
         if (reader.ReadValue() != fw::TValueType::vaCollection)
-          throw fw::EConvertError("LookupLevelsData of " + GetName() + " is not a collection");
+          throw fw::EConvertError(fw::Format(SLookupLevelsDataNotCollection, {GetName()}));
         reader.ReadCollection(FLookupLevels.get());
       },
       [this](fw::TWriter& writer) { writer.WriteCollection(FLookupLevels.get()); },

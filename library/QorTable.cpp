@@ -10,6 +10,7 @@
 #include "framework/data/DataSource.h"
 #include "framework/data/Field.h"
 #include "framework/engine/Database.h"
+#include "library/QorConst.h"
 
 namespace qor {
 
@@ -127,7 +128,7 @@ void InitQorTableUnit() {
   } catch (...) {
     gAutoIncQuery = nullptr;
     gMaxNumField = nullptr;
-    fw::ShowMessage("Error: AutoIncQuery not created");
+    fw::ShowMessage(SAutoIncQueryNotCreated);
   }
 }
 
