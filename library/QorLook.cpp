@@ -432,15 +432,20 @@ void TQorLookField::Prepare() const {
   self->BuildResultFields();
 }
 
-// The dataset asks for the size while it opens (its state still inactive): that is when
-// a lookup field is prepared, and when a size above the limit is told, for every field
-// of this class.
+// Run by the opening dataset right before it asks for the field's size: a lookup field is
+// prepared, and a size above the limit is told, for every field of this class.
+void TQorLookField::PrepareLayout() {
+  if (GetLookup()) Prepare();
+  if (GetDataSize() > MaxLookupRecordSize) fw::ShowMessage(SOutLimit);
+}
+
+// While the dataset is closed or opening the size follows the slots; an open dataset's
+// records keep the size they were opened with.
 int TQorLookField::GetDataSize() const {
   fw::TDataSet* ds = GetDataSet();
   const bool sizing = ds && ds->GetState() == fw::dsInactive;
   const bool stored = GetLookup() && FStoreLookupData;
   if (!sizing && stored && FStoredSize >= 0) return FStoredSize;
-  if (sizing && GetLookup()) Prepare();
   int size;
   if (stored) {
     std::uint16_t sum = 0;
@@ -450,7 +455,6 @@ int TQorLookField::GetDataSize() const {
   } else {
     size = fw::TStringField::GetDataSize();
   }
-  if (sizing && size > MaxLookupRecordSize) fw::ShowMessage(SOutLimit);
   return size;
 }
 

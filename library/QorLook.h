@@ -190,6 +190,7 @@ class TQorLookField : public fw::TStringField {
 
   // ---- overridden operations
   int GetDataSize() const override;
+  void PrepareLayout() override;
   fw::Variant GetAsVariant() const override;
   void SetAsVariant(const fw::Variant& v) override;
   std::string GetAsString() const override;

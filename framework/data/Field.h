@@ -224,6 +224,10 @@ class TField : public TComponent {
   void Change();
   /// The datasets' binding of a lookup field at opening (validation, lookup list).
   virtual void BindLookup();
+  /// A step of the dataset's opening, run for each field right before its place in the
+  /// record is laid out (before its data size is asked for): a field class whose record
+  /// data follows its settings gets ready here. Nothing by default.
+  virtual void PrepareLayout() {}
   /// The value of a lookup field for the current record: from the lookup list or the
   /// lookup dataset; null when nothing matches.
   Variant ComputeLookupValue() const;
