@@ -260,6 +260,18 @@ std::size_t CopyText(char* to, const char* from, std::size_t limit) {
   return n;
 }
 
+/// Adds a text of at most `limit` bytes to the characters gathered on the stack; when it
+/// does not fit there, the gathered characters and the text go to `out` at once.
+template <std::size_t N>
+void GatherText(char (&gathered)[N], std::size_t& n, std::string& out, const char* value, std::size_t limit) {
+  if (n + limit <= N) {
+    n += CopyText(gathered + n, value, limit);
+  } else {
+    out.append(gathered, n).append(value, strnlen(value, limit));
+    n = 0;
+  }
+}
+
 /// Whether two key values are equal (numbers of every kind and dates by value), as the
 /// record search compares them; null keys match nothing.
 bool SameKey(const fw::Variant& a, const fw::Variant& b) { return !a.IsNullOrEmpty() && a == b; }
@@ -773,14 +785,8 @@ void TQorLookField::AppendText(std::string& text) const {
       }
       if (i > 0) gathered[n++] = ' ';
       if (p && code == fw::varString && slot.Kind == skText) {
-        const char* value = reinterpret_cast<const char*>(p + 2);
-        const auto limit = static_cast<std::size_t>(slot.ValueSize);
-        if (n + limit <= sizeof gathered) {
-          n += CopyText(gathered + n, value, limit);
-        } else {
-          text.append(gathered, n).append(value, strnlen(value, limit));
-          n = 0;
-        }
+        GatherText(gathered, n, text, reinterpret_cast<const char*>(p + 2),
+                   static_cast<std::size_t>(slot.ValueSize));
       } else if (p && code == slot.VarType && NativeInteger(slot.Kind, p + 2, integer)) {
         n += FormatInteger(gathered + n, integer);
       } else {
@@ -829,14 +835,8 @@ void TQorLookField::AppendText(std::string& text) const {
       }
       if (i > 0) gathered[n++] = ' ';
       if (native && slot.WholeText) {
-        const char* value = reinterpret_cast<const char*>(native);
-        const auto limit = static_cast<std::size_t>(slot.ValueSize);
-        if (n + limit <= sizeof gathered) {
-          n += CopyText(gathered + n, value, limit);
-        } else {
-          text.append(gathered, n).append(value, strnlen(value, limit));
-          n = 0;
-        }
+        GatherText(gathered, n, text, reinterpret_cast<const char*>(native),
+                   static_cast<std::size_t>(slot.ValueSize));
       } else if (native && NativeInteger(slot.Kind, native, integer)) {
         n += FormatInteger(gathered + n, integer);
       } else {
