@@ -252,7 +252,7 @@ std::string GetFieldNameList(fw::TDataSet* ds, bool sqlStyle, bool withBlobs, bo
     out.append(f->GetFieldName());
     if (quoted) out.push_back('"');
   }
-  if (sqlStyle && out.empty()) out = "*";
+  if (sqlStyle && out.empty()) return "*";
   return out;
 }
 
