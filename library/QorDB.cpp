@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "framework/core/Dialogs.h"
+#include "framework/core/Scoped.h"
 #include "framework/data/DataSet.h"
 #include "framework/data/Field.h"
 #include "framework/engine/DBDataSet.h"
@@ -159,10 +160,7 @@ void FreeQorApp() {
 void TQorApp::ShowMessageNoRefresh(const std::string& message) {
   TQorApp* app = QorApp();
   app->DisableRefresh();
-  struct Release {
-    TQorApp* App;
-    ~Release() { App->EnableRefresh(); }
-  } release{app};
+  fw::TScopeExit release([app] { app->EnableRefresh(); });
   fw::ShowMessage(message);
 }
 

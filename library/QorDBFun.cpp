@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Strings.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
@@ -251,7 +252,7 @@ std::string GetFieldNameList(fw::TDataSet* ds, bool sqlStyle, bool withBlobs, bo
     out.append(f->GetFieldName());
     if (quoted) out.push_back('"');
   }
-  if (sqlStyle && out.empty()) out = "*";
+  if (sqlStyle && out.empty()) return "*";
   return out;
 }
 
@@ -278,18 +279,6 @@ std::uint16_t LookupResultWidth(fw::TField* field) {
 }
 
 namespace {
-
-/// DisableControls now, EnableControls when the scope ends.
-class TControlsDisabler {
- public:
-  explicit TControlsDisabler(fw::TDataSet* ds) : FDataSet(ds) { ds->DisableControls(); }
-  ~TControlsDisabler() { FDataSet->EnableControls(); }
-  TControlsDisabler(const TControlsDisabler&) = delete;
-  TControlsDisabler& operator=(const TControlsDisabler&) = delete;
-
- private:
-  fw::TDataSet* FDataSet;
-};
 
 /// The dataset's bookmark of its current record, freed when the scope ends.
 class TBookmarkHolder {
@@ -399,7 +388,8 @@ void SetDataSetOrder(fw::TDataSet* ds, const std::string& fields, bool keepPosit
       keyFields = GetUniqueFields(ds);
       if (!keyFields.empty()) keyValues = ds->GetFieldValues(keyFields);
     }
-    TControlsDisabler disabler(ds);
+    ds->DisableControls();
+    fw::TScopeExit enable([ds] { ds->EnableControls(); });
     ds->Close();
     sql.SetText(ReplaceOrderBy(sql.GetText(), fields, quote));
     ds->Open();
@@ -419,7 +409,8 @@ void SetDataSetOrder(fw::TDataSet* ds, const std::string& fields, bool keepPosit
     return;
   }
   const fw::Variant keyValues = ds->GetFieldValues(keyFields);
-  TControlsDisabler disabler(ds);
+  ds->DisableControls();
+  fw::TScopeExit enable([ds] { ds->EnableControls(); });
   fw::SetStrProp(ds, indexProp, names);
   ds->Locate(keyFields, keyValues, {});
 }
@@ -442,16 +433,20 @@ std::string GetDataSetOrder(fw::TDataSet* ds) {
 
 namespace {
 
-// Moves the cursor of a re-read query to the shown row nearest to a bookmark of rows read
-// before (a query numbers its rows 0, 1, ... as it reads them); no move when none is shown.
-void GotoNeighbourOf(fw::TDataSet* ds, fw::TBookmark bookmark) {
+// The shown row of a re-read query nearest to a bookmark of rows read before (a query
+// numbers its rows 0, 1, ... as it reads them): the bookmark itself when its row is still
+// shown, else the nearest shown row before it (the new last record when the last one
+// vanished), else the nearest after it; NoBookmark when none is shown.
+fw::TBookmark NeighbourOf(const fw::TDataSet* ds, fw::TBookmark bookmark) {
+  if (ds->BookmarkValid(bookmark)) return bookmark;
   const auto* rows = dynamic_cast<const fw::TMemDataSet*>(ds);
-  if (!rows || bookmark < 0) return;
+  if (!rows || bookmark < 0) return fw::NoBookmark;
   const fw::TBookmark count = rows->GetStoredRowCount();
   for (fw::TBookmark b = std::min(bookmark, count - 1); b >= 0; --b)
-    if (ds->BookmarkValid(b)) return fw::TDataSetInternals::InternalGotoBookmark(*ds, b);
+    if (ds->BookmarkValid(b)) return b;
   for (fw::TBookmark b = bookmark + 1; b < count; ++b)
-    if (ds->BookmarkValid(b)) return fw::TDataSetInternals::InternalGotoBookmark(*ds, b);
+    if (ds->BookmarkValid(b)) return b;
+  return fw::NoBookmark;
 }
 
 }  // namespace
@@ -463,21 +458,19 @@ void RefreshDataSet(fw::TDataSet* ds) {
     return;
   }
   const TBookmarkHolder bookmark(ds);
-  TControlsDisabler disabler(ds);
+  ds->DisableControls();
+  fw::TScopeExit enable([ds] { ds->EnableControls(); });
   ds->Close();
   ds->Open();
   if (bookmark.Get() == fw::NoBookmark) return;
+  // Bookmarks are positions in the rows as read: when the query returns the same rows in
+  // the same order the record keeps its bookmark; when that row is gone or filtered out,
+  // the cursor goes to a neighbour. With no row shown it stays where Open put it, and the
+  // scroll still runs as a move would.
+  const fw::TBookmark target = NeighbourOf(ds, bookmark.Get());
+  if (target != fw::NoBookmark) return ds->GotoBookmark(target);
   ds->CheckBrowseMode();
   ds->DoBeforeScroll();
-  // Bookmarks are positions in the rows as read: when the query returns the same rows in
-  // the same order the record keeps its bookmark. When that row is gone or filtered out,
-  // the cursor goes to a neighbour: the nearest row before it that is shown (the new last
-  // record when the last one vanished), else the nearest after it.
-  try {
-    fw::TDataSetInternals::InternalGotoBookmark(*ds, bookmark.Get());
-  } catch (const fw::EDatabaseError&) {
-    GotoNeighbourOf(ds, bookmark.Get());
-  }
   ds->Resync({fw::rmCenter});
   ds->DoAfterScroll();
 }

@@ -9,9 +9,11 @@
 #include "framework/core/Dialogs.h"
 #include "framework/core/Exceptions.h"
 #include "framework/core/Filer.h"
+#include "framework/core/Scoped.h"
 #include "framework/core/Text.h"
 #include "framework/core/TypInfo.h"
 #include "framework/data/DataSet.h"
+#include "library/QorConst.h"
 #include "library/QorDBFun.h"
 #include "library/QorPas.h"
 
@@ -166,6 +168,15 @@ void StoreTypeCode(std::uint8_t* slot, std::uint16_t code) {
   slot[1] = static_cast<std::uint8_t>(code >> 8);
 }
 
+/// Writes text as a slot's value: the whole characters that fit with the zero byte.
+void StoreSlotText(std::uint8_t* slot, std::string_view text, int valueSize) {
+  if (valueSize > 0)
+    std::memcpy(slot + 2, text.data(), fw::Utf8FitBytes(text, static_cast<std::size_t>(valueSize - 1)));
+}
+
+/// Writes a date and time as a slot's value (the double of TDateTime).
+void StoreSlotDateTime(std::uint8_t* slot, double value) { std::memcpy(slot + 2, &value, 8); }
+
 std::uint16_t TypeCodeOf(const std::uint8_t* slot) {
   return static_cast<std::uint16_t>(slot[0] | (slot[1] << 8));
 }
@@ -247,6 +258,18 @@ std::size_t CopyText(char* to, const char* from, std::size_t limit) {
   const std::size_t n = strnlen(from, limit);
   std::memcpy(to, from, n);
   return n;
+}
+
+/// Adds a text of at most `limit` bytes to the characters gathered on the stack; when it
+/// does not fit there, the gathered characters and the text go to `out` at once.
+template <std::size_t N>
+void GatherText(char (&gathered)[N], std::size_t& n, std::string& out, const char* value, std::size_t limit) {
+  if (n + limit <= N) {
+    n += CopyText(gathered + n, value, limit);
+  } else {
+    out.append(gathered, n).append(value, strnlen(value, limit));
+    n = 0;
+  }
 }
 
 /// Whether two key values are equal (numbers of every kind and dates by value), as the
@@ -337,11 +360,7 @@ void TQorLookField::BuildResultFields() {
   // While the master is open its record keeps the size it was opened with.
   fw::TDataSet* ds = GetDataSet();
   const int recordSize = ds && ds->GetActive() ? FStoredSize : -1;
-  struct Slots {
-    const TQorLookField* f;
-    int size;
-    ~Slots() { f->BuildSlots(size); }
-  } slots{this, recordSize};
+  fw::TScopeExit slots([this, recordSize] { BuildSlots(recordSize); });
   std::string display = GetLookupResultField();
   fw::TDataSet* lookup = GetLookupDataSet();
   if (!lookup || display.empty()) return;
@@ -425,15 +444,20 @@ void TQorLookField::Prepare() const {
   self->BuildResultFields();
 }
 
-// The dataset asks for the size while it opens (its state still inactive): that is when
-// a lookup field is prepared, and when a size above the limit is told, for every field
-// of this class.
+// Run by the opening dataset right before it asks for the field's size: a lookup field is
+// prepared, and a size above the limit is told, for every field of this class.
+void TQorLookField::PrepareLayout() {
+  if (GetLookup()) Prepare();
+  if (GetDataSize() > MaxLookupRecordSize) fw::ShowMessage(SOutLimit);
+}
+
+// While the dataset is closed or opening the size follows the slots; an open dataset's
+// records keep the size they were opened with.
 int TQorLookField::GetDataSize() const {
   fw::TDataSet* ds = GetDataSet();
   const bool sizing = ds && ds->GetState() == fw::dsInactive;
   const bool stored = GetLookup() && FStoreLookupData;
   if (!sizing && stored && FStoredSize >= 0) return FStoredSize;
-  if (sizing && GetLookup()) Prepare();
   int size;
   if (stored) {
     std::uint16_t sum = 0;
@@ -443,7 +467,6 @@ int TQorLookField::GetDataSize() const {
   } else {
     size = fw::TStringField::GetDataSize();
   }
-  if (sizing && size > MaxLookupRecordSize) fw::ShowMessage("Out Limit");
   return size;
 }
 
@@ -470,15 +493,9 @@ void TQorLookField::SetAsVariant(const fw::Variant& v) {
     if (code != fw::varNull) {
       try {
         if (slot.Kind == skText) {
-          std::string text = value.IsBytes() ? std::string() : value.AsString();
-          if (slot.ValueSize > 0) {
-            // The text with its zero byte fits the slot, never cut inside a character.
-            std::size_t keep = fw::Utf8FitBytes(text, static_cast<std::size_t>(slot.ValueSize - 1));
-            std::memcpy(p + 2, text.data(), keep);
-          }
+          StoreSlotText(p, value.IsBytes() ? std::string() : value.AsString(), slot.ValueSize);
         } else if (slot.Kind == skDateTime) {
-          double d = value.AsDateTime().Value;
-          std::memcpy(p + 2, &d, 8);
+          StoreSlotDateTime(p, value.AsDateTime().Value);
         } else if (slot.ValueSize > 0 && f) {
           f->VariantToNative(value, p + 2);
         } else if (slot.ValueSize > 0) {
@@ -722,17 +739,11 @@ bool TQorLookField::AppendValueText(int index, std::string& out, TFound& found) 
     out += v.AsString();
     return true;
   }
-  const int saved = CurrentResultIndex;
-  auto* self = const_cast<TQorLookField*>(this);
-  self->CurrentResultIndex = index;
   fw::Variant v;
-  try {
+  {
+    fw::TRestore<int> current(const_cast<TQorLookField*>(this)->CurrentResultIndex, index);
     v = GetAsVariant();
-  } catch (...) {
-    self->CurrentResultIndex = saved;
-    throw;
   }
-  self->CurrentResultIndex = saved;
   if (v.IsNullOrEmpty()) return false;
   out += v.AsString();
   return true;
@@ -774,14 +785,8 @@ void TQorLookField::AppendText(std::string& text) const {
       }
       if (i > 0) gathered[n++] = ' ';
       if (p && code == fw::varString && slot.Kind == skText) {
-        const char* value = reinterpret_cast<const char*>(p + 2);
-        const auto limit = static_cast<std::size_t>(slot.ValueSize);
-        if (n + limit <= sizeof gathered) {
-          n += CopyText(gathered + n, value, limit);
-        } else {
-          text.append(gathered, n).append(value, strnlen(value, limit));
-          n = 0;
-        }
+        GatherText(gathered, n, text, reinterpret_cast<const char*>(p + 2),
+                   static_cast<std::size_t>(slot.ValueSize));
       } else if (p && code == slot.VarType && NativeInteger(slot.Kind, p + 2, integer)) {
         n += FormatInteger(gathered + n, integer);
       } else {
@@ -830,14 +835,8 @@ void TQorLookField::AppendText(std::string& text) const {
       }
       if (i > 0) gathered[n++] = ' ';
       if (native && slot.WholeText) {
-        const char* value = reinterpret_cast<const char*>(native);
-        const auto limit = static_cast<std::size_t>(slot.ValueSize);
-        if (n + limit <= sizeof gathered) {
-          n += CopyText(gathered + n, value, limit);
-        } else {
-          text.append(gathered, n).append(value, strnlen(value, limit));
-          n = 0;
-        }
+        GatherText(gathered, n, text, reinterpret_cast<const char*>(native),
+                   static_cast<std::size_t>(slot.ValueSize));
       } else if (native && NativeInteger(slot.Kind, native, integer)) {
         n += FormatInteger(gathered + n, integer);
       } else {
@@ -870,12 +869,7 @@ void TQorLookField::GetText(std::string& text, bool displayText) const {
     return;
   }
   auto* self = const_cast<TQorLookField*>(this);
-  const int saved = CurrentResultIndex;
-  struct Restore {
-    TQorLookField* f;
-    int saved;
-    ~Restore() { f->CurrentResultIndex = saved; }
-  } restore{self, saved};
+  fw::TRestore<int> current(self->CurrentResultIndex);
   if (displayText && CurrentResultIndex < 0) self->CurrentResultIndex = FLookupResultIndex;
   // The text is built in the caller's string: a caller that reads many records into one
   // string makes no copies.
@@ -917,12 +911,10 @@ void TQorLookField::StoreFromRow(const std::uint8_t* row, std::uint8_t* record) 
       std::memcpy(p + 2, native, static_cast<std::size_t>(slot.ValueSize));
     } else if (slot.Kind == skText) {
       const char* text = reinterpret_cast<const char*>(native);
-      std::string_view view(text, strnlen(text, static_cast<std::size_t>(slot.Field->GetSize())));
-      if (slot.ValueSize > 0)
-        std::memcpy(p + 2, view.data(), fw::Utf8FitBytes(view, static_cast<std::size_t>(slot.ValueSize - 1)));
+      StoreSlotText(p, std::string_view(text, strnlen(text, static_cast<std::size_t>(slot.Field->GetSize()))),
+                    slot.ValueSize);
     } else if (slot.Kind == skDateTime) {
-      double d = slot.Field->NativeToVariant(native).AsDateTime().Value;
-      std::memcpy(p + 2, &d, 8);
+      StoreSlotDateTime(p, slot.Field->NativeToVariant(native).AsDateTime().Value);
     } else {
       CopyValue(p + 2, native, slot.ValueSize);
     }
@@ -979,7 +971,7 @@ void TQorLookField::CalcLookupValue() {
     return;
   }
   const int size = FStoredSize >= 0 ? FStoredSize : GetDataSize();
-  fw::TRecordBuffer* rec = CurrentBufferOf(ds);
+  fw::TRecordBuffer* rec = CurrentRecordBuffer();
   if (ds->GetState() == fw::dsCalcFields && !GetOnValidate() && rec &&
       rec->Data.size() >= static_cast<std::size_t>(GetOffset() + 1 + size)) {
     // Computing the record's lookup values: the slots are written into the record itself.
@@ -1026,22 +1018,18 @@ void TQorLookField::FillLookupCache() {
   if (!lookup) return;
   const bool wasActive = lookup->GetActive();
   CheckLookupInfo();
-  struct Restore {
-    fw::TDataSet* ds;
-    bool active;
-    bool enabled = false;
-    ~Restore() {
-      if (enabled) ds->EnableControls();
-      try {
-        ds->SetActive(active);
-      } catch (...) {
-      }
+  bool disabled = false;
+  fw::TScopeExit restore([lookup, wasActive, &disabled] {
+    if (disabled) lookup->EnableControls();
+    try {
+      lookup->SetActive(wasActive);
+    } catch (...) {
     }
-  } restore{lookup, wasActive};
+  });
   GetLookupList().Clear();
   lookup->Open();
   lookup->DisableControls();
-  restore.enabled = true;
+  disabled = true;
   const std::string keys = GetLookupKeyFields();
   const std::string results = AllResultFields();
   std::vector<std::int64_t> ordinals;
@@ -1095,7 +1083,7 @@ void TQorLookField::DefineProperties(fw::TFiler* filer) {
       "LookupLevelsData",
       [this](fw::TReader& reader) {
         if (reader.ReadValue() != fw::TValueType::vaCollection)
-          throw fw::EConvertError("LookupLevelsData of " + GetName() + " is not a collection");
+          throw fw::EConvertError(fw::Format(SLookupLevelsDataNotCollection, {GetName()}));
         reader.ReadCollection(FLookupLevels.get());
       },
       [this](fw::TWriter& writer) { writer.WriteCollection(FLookupLevels.get()); },
@@ -1123,7 +1111,7 @@ void TQorLookField::Notification(fw::TComponent* component, fw::TOperation opera
 
 std::string LookFieldsText(TQorLookField* field, const std::string& names) {
   std::string result;
-  const int saved = field->CurrentResultIndex;
+  fw::TRestore<int> current(field->CurrentResultIndex);
   const auto& list = field->GetResultFieldList();
   std::size_t pos = 1;
   while (pos <= names.size()) {
@@ -1132,15 +1120,9 @@ std::string LookFieldsText(TQorLookField* field, const std::string& names) {
       if (!fw::SameText(list[i]->GetFieldName(), name)) continue;
       field->CurrentResultIndex = static_cast<int>(i);
       if (!result.empty()) result += ' ';
-      try {
-        result += field->GetAsString();
-      } catch (...) {
-        field->CurrentResultIndex = saved;
-        throw;
-      }
+      result += field->GetAsString();
       break;
     }
-    field->CurrentResultIndex = saved;
   }
   return result;
 }

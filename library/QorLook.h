@@ -104,7 +104,7 @@ using TOnFieldFilterEvent = fw::TEvent<std::string(fw::TObject* sender)>;
 /// Called with the text typed into a bound combo's code edit window when it is left.
 using TOnFieldSetEditEvent = fw::TEvent<void(fw::TField* field, const std::string& text)>;
 
-/// Largest stored lookup record; larger ones show "Out Limit".
+/// Largest stored lookup record; larger ones show SOutLimit.
 inline constexpr int MaxLookupRecordSize = 8192;
 
 /// A string field that, used as a lookup field, carries several values of the found record
@@ -190,6 +190,7 @@ class TQorLookField : public fw::TStringField {
 
   // ---- overridden operations
   int GetDataSize() const override;
+  void PrepareLayout() override;
   fw::Variant GetAsVariant() const override;
   void SetAsVariant(const fw::Variant& v) override;
   std::string GetAsString() const override;

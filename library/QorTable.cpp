@@ -6,9 +6,11 @@
 
 #include "framework/core/Dialogs.h"
 #include "framework/core/Exceptions.h"
+#include "framework/core/Scoped.h"
 #include "framework/data/DataSource.h"
 #include "framework/data/Field.h"
 #include "framework/engine/Database.h"
+#include "library/QorConst.h"
 
 namespace qor {
 
@@ -16,19 +18,6 @@ namespace {
 
 fw::TQuery* gAutoIncQuery = nullptr;
 fw::TIntegerField* gMaxNumField = nullptr;
-
-/// The byte that holds a set of actions.
-TQorDataSetActions ActionsByte(TQorDataSetActions v) { return TQorDataSetActions::FromInt(v.ToInt() & 0xFF); }
-
-/// Replaces the lines of `own` by a copy of `source`'s (none clears them) and tells the
-/// dataset's links when it is open.
-void AssignSortingList(fw::TDataSet* dataSet, fw::TStringList& own, const fw::TStrings* source) {
-  if (source)
-    own.Assign(source);
-  else
-    own.Clear();
-  if (dataSet->GetActive()) fw::TDataSetInternals::DataEvent(*dataSet, fw::deDataSetChange, 0);
-}
 
 /// Numbering before a post, for a dataset of an SQL-based database.
 void NumberBeforePost(fw::TDBDataSet* dataSet, const std::string& tableName) {
@@ -41,35 +30,23 @@ void NumberBeforePost(fw::TDBDataSet* dataSet, const std::string& tableName) {
 // ------------------------------------------------------------------ TQorTable
 
 const fw::TClassInfo& TQorTable::StaticClass() {
-  static const fw::TClassInfo& info =
-      fw::TClassBuilder<TQorTable>("TQorTable", &fw::TTable::StaticClass())
-          .Prop("Actions", &TQorTable::GetActions, &TQorTable::SetActions).Default(DefaultQorDataSetActions.ToInt())
-          .Prop("Caption", &TQorTable::GetCaption, &TQorTable::SetCaption)
-          .Prop("SortingList", &TQorTable::GetSortingList, &TQorTable::SetSortingList)
-          .Prop("UniqueFields", &TQorTable::GetUniqueFields, &TQorTable::SetUniqueFields)
-          .Prop("OnEditData", &TQorTable::GetOnEditData, &TQorTable::SetOnEditData)
-          .Prop("OnAction", &TQorTable::GetOnAction, &TQorTable::SetOnAction)
-          .Build();
+  static const fw::TClassInfo& info = [] () -> const fw::TClassInfo& {
+    fw::TClassBuilder<TQorTable> builder("TQorTable", &fw::TTable::StaticClass());
+    PublishProps(builder, [](fw::TClassBuilder<TQorTable>&) {});
+    return builder.Build();
+  }();
   return info;
 }
 
 TQorTable::TQorTable(fw::TComponent* owner)
-    : fw::TTable(owner), FSortingList(std::make_unique<fw::TStringList>()) {
+    : TQorDataSetProps(owner) {
   EnsureUnitsStarted();
 }
 
 TQorTable::~TQorTable() {
   // Closed here, while the steps of this class still run.
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
 }
-
-void TQorTable::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
-
-void TQorTable::SetSortingList(fw::TStrings* v) { AssignSortingList(this, *FSortingList, v); }
 
 void TQorTable::DoBeforeInsert() {
   fw::TDataSource* source = GetMasterSource();
@@ -97,35 +74,24 @@ void TQorTable::OpenCursorComplete() {
 // ------------------------------------------------------------------ TQorQuery
 
 const fw::TClassInfo& TQorQuery::StaticClass() {
-  static const fw::TClassInfo& info =
-      fw::TClassBuilder<TQorQuery>("TQorQuery", &fw::TQuery::StaticClass())
-          .Prop("Actions", &TQorQuery::GetActions, &TQorQuery::SetActions).Default(DefaultQorDataSetActions.ToInt())
-          .Prop("Caption", &TQorQuery::GetCaption, &TQorQuery::SetCaption)
-          .Prop("SortingList", &TQorQuery::GetSortingList, &TQorQuery::SetSortingList)
-          .Prop("TableName", &TQorQuery::GetTableName, &TQorQuery::SetTableName)
-          .Prop("UniqueFields", &TQorQuery::GetUniqueFields, &TQorQuery::SetUniqueFields)
-          .Prop("OnEditData", &TQorQuery::GetOnEditData, &TQorQuery::SetOnEditData)
-          .Prop("OnAction", &TQorQuery::GetOnAction, &TQorQuery::SetOnAction)
-          .Build();
+  static const fw::TClassInfo& info = [] () -> const fw::TClassInfo& {
+    fw::TClassBuilder<TQorQuery> builder("TQorQuery", &fw::TQuery::StaticClass());
+    PublishProps(builder, [](fw::TClassBuilder<TQorQuery>& b) {
+      b.Prop("TableName", &TQorQuery::GetTableName, &TQorQuery::SetTableName);
+    });
+    return builder.Build();
+  }();
   return info;
 }
 
 TQorQuery::TQorQuery(fw::TComponent* owner)
-    : fw::TQuery(owner), FSortingList(std::make_unique<fw::TStringList>()) {
+    : TQorDataSetProps(owner) {
   EnsureUnitsStarted();
 }
 
 TQorQuery::~TQorQuery() {
-  Destroying();
-  try {
-    SetActive(false);
-  } catch (...) {
-  }
+  CloseOnDestroy();
 }
-
-void TQorQuery::SetActions(TQorDataSetActions v) { FActions = ActionsByte(v); }
-
-void TQorQuery::SetSortingList(fw::TStrings* v) { AssignSortingList(this, *FSortingList, v); }
 
 void TQorQuery::DoBeforePost() {
   NumberBeforePost(this, FTableName);
@@ -136,14 +102,14 @@ void TQorQuery::OpenCursorComplete() {
   fw::TQuery::OpenCursorComplete();
   EnsureUnitsStarted();
   if (DataSetOpenedHook) DataSetOpenedHook(this);
-  if (FTableName.empty() || FSortingList->GetCount() > 0 || HasState(fw::csDesigning)) return;
+  if (FTableName.empty() || GetSortingList()->GetCount() > 0 || HasState(fw::csDesigning)) return;
   // A table of the same database, never opened: only its index definitions are read.
   auto table = std::make_unique<fw::TTable>(nullptr);
   table->SetDatabaseName(GetDatabaseName());
   table->SetTableName(FTableName);
   table->GetIndexDefs()->Update();
   fw::TIndexDefs* defs = table->GetIndexDefs();
-  for (int i = 0; i < defs->GetCount(); ++i) FSortingList->Add(defs->GetItem(i)->GetFields());
+  for (int i = 0; i < defs->GetCount(); ++i) GetSortingList()->Add(defs->GetItem(i)->GetFields());
 }
 
 // ------------------------------------------------------------------ automatic numbering
@@ -162,7 +128,7 @@ void InitQorTableUnit() {
   } catch (...) {
     gAutoIncQuery = nullptr;
     gMaxNumField = nullptr;
-    fw::ShowMessage("Error: AutoIncQuery not created");
+    fw::ShowMessage(SAutoIncQueryNotCreated);
   }
 }
 
@@ -181,26 +147,20 @@ void AssignAutoIncValues(fw::TDataSet* dataSet, const std::string& tableName,
   for (fw::TField* field : std::vector<fw::TField*>(dataSet->GetFields())) {
     if (field->GetDataType() != fw::ftAutoInc) continue;
     // The query is left closed and empty whatever happens below.
-    struct Reset {
-      fw::TQuery* Query;
-      ~Reset() {
-        try {
-          Query->Close();
-        } catch (...) {
-        }
-        Query->GetSQL()->Clear();
+    fw::TScopeExit reset([query] {
+      try {
+        query->Close();
+      } catch (...) {
       }
-    } reset{query};
+      query->GetSQL()->Clear();
+    });
     query->SetDatabaseName(databaseName);
     query->GetSQL()->Add("select max(" + field->GetFieldName() + ") as MaxNumAutoIncQuery from " + tableName);
     query->Open();
     std::int32_t next = gMaxNumField->GetAsInteger() + 1;
     if (field->GetReadOnly()) {
       field->SetReadOnly(false);
-      struct ReadOnlyAgain {
-        fw::TField* Field;
-        ~ReadOnlyAgain() { Field->SetReadOnly(true); }
-      } again{field};
+      fw::TScopeExit again([field] { field->SetReadOnly(true); });
       field->SetAsInteger(next);
     } else {
       field->SetAsInteger(next);

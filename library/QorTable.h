@@ -10,6 +10,7 @@
 
 #include "framework/core/Events.h"
 #include "framework/core/Sets.h"
+#include "framework/core/Strings.h"
 #include "framework/core/TypInfo.h"
 #include "framework/engine/DBDataSet.h"
 #include "library/QorDB.h"
@@ -34,23 +35,30 @@ inline constexpr TQorDataSetActions DefaultQorDataSetActions{daInsert, daDelete,
 using TOnDataSetActionEvent = fw::TEvent<void(fw::TObject* sender, fw::TDataSet* aDataSet,
                                               TQorDataSetAction aAction, bool& actionNeed)>;
 
-/// A table with the library's published properties. Before an insert its master record
-/// is made safe (posted when it is being inserted; no insert without a master record);
-/// before a post into an SQL database its automatic-number fields are numbered.
-class TQorTable : public fw::TTable {
-  FW_CLASS(TQorTable)
+/// The published members that TQorTable and TQorQuery share, on top of the framework's
+/// table or query: a caption, a sorting list, unique fields, the permitted record actions
+/// with their veto event and the edit-form event.
+template <class Base>
+class TQorDataSetProps : public Base {
  public:
-  explicit TQorTable(fw::TComponent* owner);
-  ~TQorTable() override;
+  explicit TQorDataSetProps(fw::TComponent* owner)
+      : Base(owner), FSortingList(std::make_unique<fw::TStringList>()) {}
 
   TQorDataSetActions GetActions() const { return FActions; }
-  void SetActions(TQorDataSetActions v);
+  /// Keeps the byte of the set (bits of unknown actions beyond it are dropped).
+  void SetActions(TQorDataSetActions v) { FActions = TQorDataSetActions::FromInt(v.ToInt() & 0xFF); }
   const std::string& GetCaption() const { return FCaption; }
   void SetCaption(const std::string& v) { FCaption = v; }
-  /// One sort order per line, each a ";" list of field names; owned by the table.
+  /// One sort order per line, each a ";" list of field names; owned by the dataset.
   fw::TStrings* GetSortingList() const { return FSortingList.get(); }
-  /// Copies the lines of `v` (null clears them) and tells an open table's links.
-  void SetSortingList(fw::TStrings* v);
+  /// Copies the lines of `v` (null clears them) and tells an open dataset's links.
+  void SetSortingList(fw::TStrings* v) {
+    if (v)
+      FSortingList->Assign(v);
+    else
+      FSortingList->Clear();
+    if (this->GetActive()) this->DataEvent(fw::deDataSetChange, 0);
+  }
   const std::string& GetUniqueFields() const { return FUniqueFields; }
   void SetUniqueFields(const std::string& v) { FUniqueFields = v; }
   TOnEditDataEvent GetOnEditData() const { return FOnEditData; }
@@ -59,12 +67,19 @@ class TQorTable : public fw::TTable {
   void SetOnAction(TOnDataSetActionEvent e) { FOnAction = e; }
 
  protected:
-  /// The master check, then the BeforeInsert event.
-  void DoBeforeInsert() override;
-  /// Automatic numbering in an SQL database, then the BeforePost event.
-  void DoBeforePost() override;
-  /// Calls DataSetOpenedHook while the table is still inactive.
-  void OpenCursorComplete() override;
+  /// Publishes the shared properties in their form-file order; `own` adds the class's own
+  /// properties after SortingList.
+  template <class T, class F>
+  static void PublishProps(fw::TClassBuilder<T>& builder, F own) {
+    using P = TQorDataSetProps;
+    builder.Prop("Actions", &P::GetActions, &P::SetActions).Default(DefaultQorDataSetActions.ToInt())
+        .Prop("Caption", &P::GetCaption, &P::SetCaption)
+        .Prop("SortingList", &P::GetSortingList, &P::SetSortingList);
+    own(builder);
+    builder.Prop("UniqueFields", &P::GetUniqueFields, &P::SetUniqueFields)
+        .Prop("OnEditData", &P::GetOnEditData, &P::SetOnEditData)
+        .Prop("OnAction", &P::GetOnAction, &P::SetOnAction);
+  }
 
  private:
   TQorDataSetActions FActions = DefaultQorDataSetActions;
@@ -75,31 +90,36 @@ class TQorTable : public fw::TTable {
   TOnDataSetActionEvent FOnAction;
 };
 
+/// A table with the library's published properties. Before an insert its master record
+/// is made safe (posted when it is being inserted; no insert without a master record);
+/// before a post into an SQL database its automatic-number fields are numbered.
+class TQorTable : public TQorDataSetProps<fw::TTable> {
+  FW_CLASS(TQorTable)
+ public:
+  explicit TQorTable(fw::TComponent* owner);
+  ~TQorTable() override;
+
+ protected:
+  /// The master check, then the BeforeInsert event.
+  void DoBeforeInsert() override;
+  /// Automatic numbering in an SQL database, then the BeforePost event.
+  void DoBeforePost() override;
+  /// Calls DataSetOpenedHook while the table is still inactive.
+  void OpenCursorComplete() override;
+};
+
 /// A query with the library's published properties and the table it reads (TableName).
 /// When it opens at run time with an empty SortingList, the list is filled from the index
 /// definitions of that table, one line per index.
-class TQorQuery : public fw::TQuery {
+class TQorQuery : public TQorDataSetProps<fw::TQuery> {
   FW_CLASS(TQorQuery)
  public:
   explicit TQorQuery(fw::TComponent* owner);
   ~TQorQuery() override;
 
-  TQorDataSetActions GetActions() const { return FActions; }
-  void SetActions(TQorDataSetActions v);
-  const std::string& GetCaption() const { return FCaption; }
-  void SetCaption(const std::string& v) { FCaption = v; }
-  fw::TStrings* GetSortingList() const { return FSortingList.get(); }
-  /// Copies the lines of `v` (null clears them) and tells an open query's links.
-  void SetSortingList(fw::TStrings* v);
   /// The table that the query reads ("People.db").
   const std::string& GetTableName() const { return FTableName; }
   void SetTableName(const std::string& v) { FTableName = v; }
-  const std::string& GetUniqueFields() const { return FUniqueFields; }
-  void SetUniqueFields(const std::string& v) { FUniqueFields = v; }
-  TOnEditDataEvent GetOnEditData() const { return FOnEditData; }
-  void SetOnEditData(TOnEditDataEvent e) { FOnEditData = e; }
-  TOnDataSetActionEvent GetOnAction() const { return FOnAction; }
-  void SetOnAction(TOnDataSetActionEvent e) { FOnAction = e; }
 
  protected:
   /// Automatic numbering in an SQL database, then the BeforePost event.
@@ -108,13 +128,7 @@ class TQorQuery : public fw::TQuery {
   void OpenCursorComplete() override;
 
  private:
-  TQorDataSetActions FActions = DefaultQorDataSetActions;
-  std::string FCaption;
-  std::unique_ptr<fw::TStringList> FSortingList;
   std::string FTableName;
-  std::string FUniqueFields;
-  TOnEditDataEvent FOnEditData;
-  TOnDataSetActionEvent FOnAction;
 };
 
 /// Gives every automatic-number field of a dataset in insert state the largest value of

@@ -183,6 +183,7 @@ void TDataSet::BindFields(bool binding) {
     f->SetFieldNo(++fieldNo);
     int blobIndex = f->IsBlob() ? blobs++ : -1;
     f->SetOffset(offset, blobIndex);
+    f->PrepareLayout();
     offset += 1 + std::max(0, f->GetDataSize());
     FDataFieldList.push_back(f);
   }
@@ -192,6 +193,7 @@ void TDataSet::BindFields(bool binding) {
     f->SetFieldNo(0);
     int blobIndex = f->IsBlob() ? blobs++ : -1;
     f->SetOffset(offset, blobIndex);
+    f->PrepareLayout();
     offset += 1 + std::max(0, f->GetDataSize());
     FCalcFieldList.push_back(f);
   }

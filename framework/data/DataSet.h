@@ -373,21 +373,6 @@ class TDataSet : public TComponent {
   TFilterRecordEvent FOnFilterRecord;
   friend class TDataLink;
   friend class TField;
-  friend class TDataSetInternals;
-};
-
-/// Two protected steps of TDataSet for code outside the data layer that extends datasets
-/// but takes the steps from a function that is not a member of a dataset class: telling
-/// the links of a change of its own, and moving the cursor to a bookmark before a Resync.
-/// Controls and applications use the public members of TDataSet only.
-class TDataSetInternals {
- public:
-  static void DataEvent(TDataSet& dataSet, TDataEvent event, std::intptr_t info) {
-    dataSet.DataEvent(event, info);
-  }
-  static void InternalGotoBookmark(TDataSet& dataSet, TBookmark bookmark) {
-    dataSet.InternalGotoBookmark(bookmark);
-  }
 };
 
 }  // namespace fw

@@ -13,6 +13,10 @@
 
 namespace fw {
 
+TRecordBuffer* TField::CurrentRecordBuffer() const {
+  return FDataSet ? FDataSet->GetCurrentBuffer() : nullptr;
+}
+
 namespace {
 
 constexpr double kDateDelta = 0;  // date fields store whole days since 1899-12-30
@@ -602,7 +606,5 @@ int TFieldDefs::IndexOf(const std::string& name) const {
     if (SameText(GetItem(i)->GetName(), name)) return i;
   return -1;
 }
-
-TRecordBuffer* TField::CurrentBufferOf(const TDataSet* dataSet) { return dataSet->GetCurrentBuffer(); }
 
 }  // namespace fw

@@ -223,6 +223,10 @@ class TField : public TComponent {
   void Change();
   /// The datasets' binding of a lookup field at opening (validation, lookup list).
   virtual void BindLookup();
+  /// A step of the dataset's opening, run for each field right before its place in the
+  /// record is laid out (before its data size is asked for): a field class whose record
+  /// data follows its settings gets ready here. Nothing by default.
+  virtual void PrepareLayout() {}
   /// The value of a lookup field for the current record: from the lookup list or the
   /// lookup dataset; null when nothing matches.
   Variant ComputeLookupValue() const;
@@ -244,10 +248,10 @@ class TField : public TComponent {
   std::string TextFor(bool displayText) const;
   /// Raises "Cannot convert" style errors naming the field.
   [[noreturn]] void AccessError(const std::string& typeName) const;
-  /// The record buffer that the fields of `dataSet` read and write now (for field classes
-  /// that keep data of their own in the record).
-  static TRecordBuffer* CurrentBufferOf(const TDataSet* dataSet);
   void PropertyChanged(bool layoutAffected);
+  /// The dataset's buffer that fields read and write now; null without a dataset. For
+  /// field classes that lay out data of their own in the record.
+  TRecordBuffer* CurrentRecordBuffer() const;
   TField(TComponent* owner, TFieldType type, std::int32_t size);
 
  private:

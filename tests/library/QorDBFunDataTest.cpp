@@ -10,6 +10,7 @@
 #include "framework/data/Field.h"
 #include "framework/data/MemDataSet.h"
 #include "library/QorDBFun.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -147,12 +148,7 @@ TEST_F(QorDBFunDataTest, CheckFieldNamesRaisesForTheFirstUnknownName) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.names);
-    try {
-      qor::CheckFieldNames(FData, c.names);
-      ADD_FAILURE() << "no error";
-    } catch (const fw::EDatabaseError& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
+    ExpectError<fw::EDatabaseError>([&] { qor::CheckFieldNames(FData, c.names); }, c.message);
   }
 }
 
@@ -198,12 +194,8 @@ TEST_F(QorDBFunDataTest, FieldsDisplayWidthWrapsAt16Bits) {
 
 TEST_F(QorDBFunDataTest, FieldsDisplayWidthWithoutDataSetIsZeroAndUnknownNamesRaise) {
   EXPECT_EQ(qor::FieldsDisplayWidth(nullptr, "Nope;Id"), 0);
-  try {
-    qor::FieldsDisplayWidth(FData, "Id;Nope");
-    ADD_FAILURE() << "no error";
-  } catch (const fw::EDatabaseError& e) {
-    EXPECT_EQ(e.Message(), "Data: Field 'Nope' not found");
-  }
+  ExpectError<fw::EDatabaseError>([&] { qor::FieldsDisplayWidth(FData, "Id;Nope"); },
+                                  "Data: Field 'Nope' not found");
 }
 
 // ---------------------------------------------------------------- LookupResultWidth

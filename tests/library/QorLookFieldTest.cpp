@@ -16,6 +16,7 @@
 #include "framework/stream/FormWriter.h"
 #include "library/QorLook.h"
 #include "library/QorRegister.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -484,6 +485,19 @@ TEST_F(QorLookFieldTest, TheLookupCacheHoldsAllResultValues) {
   EXPECT_EQ(LangName->GetAsString(), "2 Русский");
 }
 
+// Only the opening prepares the field: asking a closed field for its size changes none of
+// its settings, so the cache is still filled when the dataset opens.
+TEST_F(QorLookFieldTest, AskingAClosedFieldForItsSizePreparesNothing) {
+  LangName->SetLookupCache(true);
+  LangName->GetDataSize();
+  LangName->GetDataSize();
+  EXPECT_TRUE(LangName->GetLookupCache());
+  EXPECT_EQ(LangName->GetLookupResultFieldMember(), "id;Name");
+  OpenWithPeople();
+  EXPECT_TRUE(LangName->GetLookupCache());
+  EXPECT_EQ(LangName->GetLookupList().Count(), 3u);
+}
+
 TEST_F(QorLookFieldTest, WrongSettingsKeepThePeopleClosed) {
   auto* cont = new THookedDataSet(&Owner);
   cont->SetName("QCont");
@@ -522,12 +536,7 @@ TEST_F(QorLookFieldTest, WrongSettingsKeepThePeopleClosed) {
     LangName->SetLookupLevelDown("");
     LangName->GetLookupLevels()->Clear();
     c.spoil();
-    try {
-      People->Open();
-      ADD_FAILURE() << "opened";
-    } catch (const EDatabaseError& e) {
-      EXPECT_EQ(std::string(e.what()), c.message);
-    }
+    ExpectError<EDatabaseError>([&] { People->Open(); }, c.message);
     EXPECT_FALSE(People->GetActive());
   }
   // A complete level opens its dataset; freeing it empties the level.

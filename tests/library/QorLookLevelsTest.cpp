@@ -20,6 +20,7 @@
 #include "framework/stream/FormWriter.h"
 #include "library/QorLook.h"
 #include "library/QorRegister.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -143,12 +144,7 @@ TEST_F(QorLookLevelsTest, AccessorsGiveEmptyResultsAtOrAboveCountAndRaiseBelowZe
   };
   for (const auto& cs : cases) {
     SCOPED_TRACE(cs.name);
-    try {
-      cs.call();
-      ADD_FAILURE() << "no error";
-    } catch (const fw::EListError& e) {
-      EXPECT_EQ(e.Message(), "List index out of bounds (-1)");
-    }
+    ExpectError<fw::EListError>(cs.call, "List index out of bounds (-1)");
   }
   EXPECT_EQ(c->LevelDataSet(0), FCont);
 }
@@ -284,12 +280,8 @@ TEST_F(QorLookLevelsTest, AssignFromAnythingElseRaises) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
-    try {
-      const_cast<fw::TPersistent*>(c.target)->Assign(c.source);
-      ADD_FAILURE() << "no error";
-    } catch (const fw::EConvertError& e) {
-      EXPECT_EQ(e.Message(), c.message);
-    }
+    ExpectError<fw::EConvertError>(
+        [&] { const_cast<fw::TPersistent*>(c.target)->Assign(c.source); }, c.message);
   }
   ASSERT_EQ(FOwner.GetLookupLevels()->GetCount(), 1);
   EXPECT_EQ(item->GetDataSet(), FCont);

@@ -27,6 +27,7 @@
 #include "library/QorLook.h"
 #include "library/QorRegister.h"
 #include "library/QorTable.h"
+#include "tests/support/ExpectError.h"
 
 namespace {
 
@@ -488,12 +489,8 @@ TEST_F(QorTableTest, UnitsThatWereNeverStartedStartOnFirstUse) {
   auto* level = langName->GetLookupLevels()->Add();
   level->SetDataSet(lang);
   level->SetResultFields("Id");
-  try {
-    people->Open();
-    ADD_FAILURE() << "opened with an incomplete level";
-  } catch (const fw::EDatabaseError& e) {
-    EXPECT_EQ(std::string(e.what()), "Lookup information for field 'LangName' is incomplete");
-  }
+  ExpectError<fw::EDatabaseError>([&] { people->Open(); },
+                                  "Lookup information for field 'LangName' is incomplete");
 
   auto* items = NewTable("QtSql", "Items");
   items->Open();
